@@ -1,0 +1,4 @@
+// Temporary: playback lands with the audio output layer.
+#include "model/tmodele.h"
+
+void tmodele::Play() const {}
