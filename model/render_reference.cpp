@@ -11,7 +11,7 @@ constexpr long double Pi = 3.14159265358979323846264338327950288L;
 void RenderReference(const tmodele& model, std::uint8_t* out)
 {
     const long n = long(model.Duration) * tmodele::SamplesPerTenth;  // samples
-    const long segment = long(model.Duration) * 98;                    // samples per envelope segment
+    const long segment = long(model.Duration) * 98;                  // samples per envelope segment
     long double sumOfAmplitudes = 0;
     for (const tharmonique& h : model.Harmonics)
         if (h.Active != 0)

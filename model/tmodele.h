@@ -28,12 +28,12 @@ void InitHarmonic(tharmonique& record, std::uint8_t rank);
 // One synthetic sound and everything that works on it.
 class tmodele {
 public:
-    static constexpr int SampleRate = 44100;          // Hz
-    static constexpr int SamplesPerTenth = 4410;      // samples per tenth of a second
-    static constexpr int BytesPerTenth = 8820;        // 16-bit mono
-    static constexpr int SegmentsPerEnvelope = 45;    // 46 points
-    static constexpr int AmplitudeScale = 10000;      // peak sample value
-    static constexpr int MaxHarmonics = 255;          // list indices are bytes
+    static constexpr int SampleRate = 44100;        // Hz
+    static constexpr int SamplesPerTenth = 4410;    // samples per tenth of a second
+    static constexpr int BytesPerTenth = 8820;      // 16-bit mono
+    static constexpr int SegmentsPerEnvelope = 45;  // 46 points
+    static constexpr int AmplitudeScale = 10000;    // peak sample value
+    static constexpr int MaxHarmonics = 255;        // list indices are bytes
 
     tmodele() = default;
     tmodele(const tmodele&) = delete;

@@ -3,7 +3,15 @@
 
 #include "model/tmodele.h"
 
-void tmodele::DrawWaveform(QImage&, double, double) const {}
-void tmodele::DrawSpectrum(QImage&, double) const {}
-void tmodele::DrawSonogram(QImage&) const {}
-void tmodele::DrawComponents(QImage&, double) const {}
+void tmodele::DrawWaveform(QImage&, double, double) const
+{
+}
+void tmodele::DrawSpectrum(QImage&, double) const
+{
+}
+void tmodele::DrawSonogram(QImage&) const
+{
+}
+void tmodele::DrawComponents(QImage&, double) const
+{
+}

@@ -1,4 +1,6 @@
 // Temporary: playback lands with the audio output layer.
 #include "model/tmodele.h"
 
-void tmodele::Play() const {}
+void tmodele::Play() const
+{
+}
