@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite through CTest.
+# The playback tests need a sound server: a private PulseAudio server with a null sink is started
+# for the run and stopped afterwards, whatever the outcome. No display is needed (offscreen Qt).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+scripts/build.sh
+
+export QT_QPA_PLATFORM=offscreen
+runtime=$(mktemp -d /tmp/sonvelia-pulse.XXXXXX)
+stop_server() {
+  scripts/pulse-test-server.sh stop "$runtime" >/dev/null 2>&1 || true
+  rm -rf "$runtime"
+}
+trap stop_server EXIT
+if PULSE_SERVER=$(scripts/pulse-test-server.sh start "$runtime"); then
+  export PULSE_SERVER
+else
+  echo "warning: no test sound server could be started" >&2
+fi
+
+cd build
+ctest --output-on-failure -j2 --timeout 600 "$@"
