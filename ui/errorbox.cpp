@@ -1,0 +1,48 @@
+#include "ui/errorbox.h"
+
+#include <exception>
+#include <new>
+
+#include <QMessageBox>
+#include <QWidget>
+
+#include "model/errors.h"
+
+QString ErrorBoxText(const QString& text)
+{
+    if (text.endsWith(QLatin1Char('.')))
+        return text;
+    return text + QLatin1Char('.');
+}
+
+void ShowErrorBox(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("sonvelia"), ErrorBoxText(text), QMessageBox::Ok,
+                    parent);
+    box.exec();
+}
+
+QString CurrentExceptionText()
+{
+    if (!std::current_exception())
+        return QString();
+    try {
+        throw;
+    } catch (const AppError& error) {
+        return error.text();
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("Mémoire insuffisante");
+    } catch (const std::exception& error) {
+        return QString::fromUtf8(error.what());
+    } catch (...) {
+        return QStringLiteral("Erreur inattendue");
+    }
+}
+
+void ReportCurrentException(QWidget* parent)
+{
+    // Outside a catch block there is nothing to report (and rethrowing would terminate).
+    if (!std::current_exception())
+        return;
+    ShowErrorBox(parent, CurrentExceptionText());
+}
