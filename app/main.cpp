@@ -1,12 +1,14 @@
 #include <QApplication>
-#include <QMainWindow>
+
+#include "ui/sonvelia1.h"
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("sonvelia"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Sonvelia v.5"));
-    window.showMaximized();
+    QApplication::setApplicationDisplayName(QStringLiteral("sonvelia"));
+    // The main window creates its dialogs, hidden, right after itself.
+    TForm1 Form1;
+    Form1.showMaximized();
     return app.exec();
 }

@@ -1,0 +1,22 @@
+#include "ui/updown.h"
+
+TUpDown::TUpDown(QWidget* parent) : QSpinBox(parent)
+{
+    setKeyboardTracking(true);
+    setAccelerated(false);
+}
+
+int TUpDown::Position()
+{
+    // A value typed but not yet confirmed is taken as the position.
+    interpretText();
+    return value();
+}
+
+void TUpDown::stepBy(int steps)
+{
+    const int before = Position();
+    QSpinBox::stepBy(steps);
+    if (value() != before)
+        emit Click();
+}
