@@ -1,0 +1,116 @@
+// The four views at the sizes the main window gives them, and the waveform's trace drawn
+// segment by segment against the column-span drawing that replaces it.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QLocale>
+#include <memory>
+#include <random>
+
+#include "model/draw_waveform.h"
+#include "model/tmodele.h"
+
+namespace {
+
+// 50 active harmonics, ranks 1..50, with varied envelopes, amplitudes and phases.
+std::unique_ptr<tmodele> FiftyHarmonics(std::uint16_t duration)
+{
+    auto model = std::make_unique<tmodele>();
+    model->Duration = duration;
+    model->Glide = 0.3;
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<int> point(0, 255);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int rank = 1; rank <= 50; ++rank) {
+        model->AddHarmonic(std::uint8_t(rank));
+        tharmonique& h = model->Harmonics.back();
+        for (auto& p : h.Envelope)
+            p = std::uint8_t(point(random));
+        h.Amplitude = unit(random);
+        h.Phase = (unit(random) * 2 - 1) * 3.14159;
+    }
+    model->Render();
+    return model;
+}
+
+const tmodele& FourSecondModel()
+{
+    static const std::unique_ptr<tmodele> model = FiftyHarmonics(40);
+    return *model;
+}
+
+void BM_DrawWaveformWhole(benchmark::State& state, TraceMethod method)
+{
+    const tmodele& model = FourSecondModel();
+    QImage picture(1900, 156, QImage::Format_RGB32);
+    for (auto _ : state) {
+        DrawWaveformWith(model, picture, 0.0, model.Duration / 10.0, method);
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+    state.counters["segments"] = double(model.SampleCount() - 1);
+}
+BENCHMARK_CAPTURE(BM_DrawWaveformWhole, ColumnSpans, TraceMethod::ColumnSpans)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DrawWaveformWhole, PerSegment, TraceMethod::PerSegment)->Unit(benchmark::kMillisecond);
+
+// The model page's DrawWaveform as the user sees it, through the public operation.
+void BM_DrawWaveformZoomed(benchmark::State& state)
+{
+    const tmodele& model = FourSecondModel();
+    QImage picture(1900, 156, QImage::Format_RGB32);
+    const double span = 4.0 / double(state.range(0));  // seconds at this zoom factor
+    for (auto _ : state) {
+        model.DrawWaveform(picture, 1.0, 1.0 + span);
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+}
+BENCHMARK(BM_DrawWaveformZoomed)->Arg(1)->Arg(8)->Arg(128)->Unit(benchmark::kMillisecond);
+
+void BM_DrawSonogram(benchmark::State& state)
+{
+    const tmodele& model = FourSecondModel();
+    QImage picture(1200, 500, QImage::Format_RGB32);
+    for (auto _ : state) {
+        model.DrawSonogram(picture);
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+}
+BENCHMARK(BM_DrawSonogram)->Unit(benchmark::kMillisecond);
+
+void BM_DrawComponents(benchmark::State& state)
+{
+    const tmodele& model = FourSecondModel();
+    QImage picture(1200, 500, QImage::Format_RGB32);
+    for (auto _ : state) {
+        model.DrawComponents(picture, 1.5);
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+}
+BENCHMARK(BM_DrawComponents)->Unit(benchmark::kMillisecond);
+
+void BM_DrawSpectrum(benchmark::State& state)
+{
+    const tmodele& model = FourSecondModel();
+    QImage picture(136, 250, QImage::Format_RGB32);
+    for (auto _ : state) {
+        model.DrawSpectrum(picture, 1.5);
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+}
+BENCHMARK(BM_DrawSpectrum)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Text needs a GUI application for its fonts; no window is ever shown.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

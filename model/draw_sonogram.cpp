@@ -1,0 +1,158 @@
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include <QImage>
+#include <QPainter>
+#include <QPen>
+#include <QPoint>
+
+#include "model/drawing.h"
+#include "model/tmodele.h"
+
+using namespace drawing;
+
+namespace {
+
+constexpr int Margin = 15;            // pixels around the plot frame, on every side
+constexpr int EnvelopePoints = 46;    // columns of the sonogram, one per envelope point
+constexpr int MinSonogramWidth = 75;  // pixels
+constexpr int RowSpacing = 50;        // pixels between the components' baselines
+constexpr int LowestBaseline = 40;    // pixels from the bottom edge up to row 0's baseline
+constexpr int ComponentSwing = 23;    // pixels of a component at full amplitude
+constexpr int CaptionLift = 2;        // pixels between the captions and the bottom edge
+constexpr long double Pi = 3.14159265358979323846264338327950288L;
+
+// Sonogram colours: black to blue (0..84), blue through purple to red (85..169), red through
+// orange to yellow (170..255).
+QRgb LevelColour(int level)
+{
+    level = std::clamp(level, 0, 255);
+    if (level < 85)
+        return qRgb(0, 0, 3 * level);
+    if (level < 170)
+        return qRgb(3 * (level - 85), 0, 255 - 3 * (level - 85));
+    return qRgb(255, 3 * (level - 170), 0);
+}
+
+// "temps >" from the middle and " rang" from the left, 2 pixels above the bottom edge.
+void Captions(QPainter& painter, int W, int H)
+{
+    const QString time = QStringLiteral("temps >");
+    const QString rank = QStringLiteral(" rang");
+    TextTransparent(painter, W / 2, H - TextHeight(painter, time) - CaptionLift, time, White);
+    TextTransparent(painter, 2, H - TextHeight(painter, rank) - CaptionLift, rank, White);
+}
+
+void StartPicture(QPainter& painter, int W, int H)
+{
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+    painter.fillRect(0, 0, W, H, QColor(Black));
+    painter.setFont(PictureFont());
+}
+
+}  // namespace
+
+void tmodele::DrawSonogram(QImage& picture) const
+{
+    // Plan:
+    // 1. Black background.
+    // 2. Stop there if the picture is narrower than 75 pixels or has fewer than 30 rows more
+    //    than there are harmonics.
+    // 3. Column width from the width divided into 45, row height from the highest rank.
+    // 4. For each active harmonic, 46 cells in its rank's row coloured by envelope x amplitude;
+    //    in per-rank label mode every harmonic's rank beside its row.
+    // 5. Otherwise every n-th rank. With no row of at least a pixel (rowH = 0) or no rank at
+    //    all there is no row to label and no cell to see: both are skipped.
+    // 6. The frame around the 46 columns, which may reach into the right margin.
+    // 7. The captions, on a transparent background.
+    if (picture.isNull())
+        return;
+    const int W = picture.width();
+    const int H = picture.height();
+    QPainter painter(&picture);
+    StartPicture(painter, W, H);
+    if (W < MinSonogramWidth || std::size_t(std::max(H - 2 * Margin, 0)) < Harmonics.size() || H < 2 * Margin)
+        return;
+
+    const int colW = (W - 2 * Margin) / (EnvelopePoints - 1);
+    int highestRank = 0;
+    for (const tharmonique& h : Harmonics)
+        highestRank = std::max(highestRank, int(h.Rank));
+    const int rowH = highestRank > 0 ? (H - 2 * Margin) / highestRank : 0;
+    const int bottom = H - Margin;
+
+    if (rowH > 0) {
+        const int eight = TextHeight(painter, QStringLiteral("8"));
+        const bool perRank = eight <= rowH;
+        for (const tharmonique& h : Harmonics) {
+            const int rowTop = bottom - int(h.Rank) * rowH;
+            if (h.Active != 0) {
+                for (int p = 0; p < EnvelopePoints; ++p) {
+                    const int level =
+                        RoundToPixel(static_cast<long double>(h.Envelope[std::size_t(p)]) * h.Amplitude);
+                    FillBlock(painter, Margin + p * colW, rowTop, Margin + (p + 1) * colW, rowTop + rowH,
+                              LevelColour(level));
+                }
+            }
+            if (perRank)
+                TextOpaque(painter, 1, rowTop, QString::number(int(h.Rank)), White);
+        }
+        if (!perRank) {
+            const int n = eight / rowH + 1;
+            for (int r = n; r <= highestRank; r += n)
+                TextOpaque(painter, 1, bottom - r * rowH, QString::number(r), White);
+        }
+    }
+
+    Frame(painter, Margin, Margin, Margin + EnvelopePoints * colW, bottom, White);
+    Captions(painter, W, H);
+}
+
+void tmodele::DrawComponents(QImage& picture, double t) const
+{
+    // Plan:
+    // 1. Black background.
+    // 2. Rows 50 pixels apart from H - 40 upwards, as many as fit, at most one per harmonic;
+    //    only the first harmonics of the list get a row.
+    // 3-4. For each active one, a sine of `Rank` periods across the plot, shifted by its phase,
+    //    23 pixels x amplitude x (envelope at t / largest envelope point) high, positive values
+    //    upwards, as one cyan polyline, and its rank at the left of the baseline. An envelope
+    //    that is 0 everywhere has no shape to scale by: its curve is the flat baseline. A plot
+    //    with no width (W <= 30) has no point to draw, the labels still stand.
+    // 5. The frame around the plot.
+    // 6. The captions, as in the sonogram.
+    if (picture.isNull())
+        return;
+    const int W = picture.width();
+    const int H = picture.height();
+    QPainter painter(&picture);
+    StartPicture(painter, W, H);
+
+    const int pw = W - 2 * Margin;
+    const std::size_t k = std::min(std::size_t(std::max((H - 2 * Margin) / RowSpacing, 0)), Harmonics.size());
+    std::vector<QPoint> points(std::size_t(std::max(pw, 0)));
+    painter.setPen(QPen(QColor(Cyan), 1, Qt::SolidLine));
+    for (std::size_t i = 0; i < k; ++i) {
+        const tharmonique& h = Harmonics[i];
+        if (h.Active == 0)
+            continue;
+        const int baseline = H - LowestBaseline - RowSpacing * int(i);
+        const long double m = *std::max_element(h.Envelope.begin(), h.Envelope.end());
+        const long double e = m == 0 ? 0 : EnvelopeAt(h.Envelope, Duration, t) / m;
+        const long double height = ComponentSwing * h.Amplitude * e;  // pixels
+        for (int x = 0; x < pw; ++x) {
+            const long double angle = static_cast<long double>(h.Rank) * (2 * Pi) * x / pw + h.Phase;
+            points[std::size_t(x)] = QPoint(Margin + x, baseline - RoundToPixel(height * std::sin(angle)));
+        }
+        if (pw > 0) {
+            painter.setPen(QPen(QColor(Cyan), 1, Qt::SolidLine));
+            painter.drawPolyline(points.data(), pw);
+        }
+        TextOpaque(painter, 1, baseline, QString::number(int(h.Rank)), White);
+    }
+
+    Frame(painter, Margin, Margin, W - Margin, H - Margin, White);
+    Captions(painter, W, H);
+}
