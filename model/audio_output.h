@@ -1,0 +1,39 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <span>
+
+// Our one way to make sound: hands a buffer of 16-bit signed little-endian mono samples at
+// 44100 Hz to the desktop's sound server (PulseAudio, or PipeWire through its PulseAudio
+// service) and plays it exactly once, on the calling thread.
+//
+// Each call connects anew and releases everything before it returns; nothing stays open
+// between calls. Every wait has a deadline, so a frozen or vanished server costs at most
+// ConnectTimeout before the sound, or DrainGrace after its nominal end. No event loop of the
+// application runs meanwhile, and nothing is ever written to stderr.
+class AudioOutput {
+public:
+    static constexpr std::uint32_t SampleRate = 44100;  // Hz
+    static constexpr std::uint32_t BytesPerSample = 2;  // s16le, mono
+    static constexpr std::uint32_t MaxBytes = 4 << 20;  // bytes, the server's largest stream buffer
+    static constexpr std::chrono::milliseconds ConnectTimeout{1000};  // to connect and open the stream
+    static constexpr std::chrono::milliseconds DrainGrace{500};       // past the sound's own length
+
+    enum class Outcome {
+        Played,    // the whole buffer was played and drained
+        NoServer,  // no server answered, or it answered too late: nothing was played
+        Refused,   // the server refused the stream (no sink, bad format, ...): nothing was played
+        Cut,       // the sound started, but the server stopped answering before it ended
+    };
+
+    // Plays `pcm` once (at most MaxBytes of it; an odd last byte is dropped) and returns when
+    // the server has played it, or when a deadline has passed.
+    static Outcome Play(std::span<const std::uint8_t> pcm);
+
+    // The nominal playing time of `bytes` bytes of sound.
+    static std::chrono::microseconds Length(std::size_t bytes)
+    {
+        return std::chrono::microseconds(std::int64_t(bytes / BytesPerSample) * 1000000 / SampleRate);
+    }
+};
