@@ -65,15 +65,9 @@ std::unique_ptr<tmodele> tmodele::Copy() const
     copy->SpareFlag = SpareFlag;
     copy->Fundamental = Fundamental;
     copy->Rendered = 0;
-    for (std::size_t i = 0; i < Harmonics.size(); ++i) {
-        copy->AddHarmonic(Harmonics[i].Rank);
-        // Filled by list index, as the copy's AddHarmonic may order duplicates differently.
-        tharmonique& target = copy->Harmonics[i];
-        target.Envelope = Harmonics[i].Envelope;
-        target.Active = Harmonics[i].Active;
-        target.Amplitude = Harmonics[i].Amplitude;
-        target.Phase = Harmonics[i].Phase;
-    }
+    // Record for record rather than through AddHarmonic: a list out of rank order (possible
+    // after deletions or from a file) would otherwise be reordered under fields filled by index.
+    copy->Harmonics = Harmonics;
     copy->Render();
     return copy;
 }
