@@ -181,7 +181,7 @@ void TForm1::createModelPage()
     red.setColor(QPalette::Window, CursorRed);
     CurseurTemps->setPalette(red);
     CurseurTemps->setCursor(Qt::SizeHorCursor);
-    CurseurTemps->setGeometry(CourbeLeft(), 1, CursorWidth, WaveBandHeight - 3);
+    CurseurTemps->setGeometry(1, 1, CursorWidth, WaveBandHeight - 3);  // over CourbeImg
     CurseurTemps->raise();
     pageLayout->addWidget(Panel5);
 
