@@ -1,0 +1,155 @@
+// The help command: the manual's local address, the order of the attempts and the message
+// when none succeeds. The desktop is replaced by a recording opener.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "ui/help.h"
+
+namespace {
+
+// Records every target and answers from a script: true/false per attempt, in order.
+struct RecordingDesktop {
+    explicit RecordingDesktop(std::vector<bool> answers) : answers(std::move(answers))
+    {
+        previous = help::SetOpener([this](const QString& target) {
+            targets << target;
+            return targets.size() <= int(this->answers.size()) &&
+                   this->answers[std::size_t(targets.size() - 1)];
+        });
+    }
+    ~RecordingDesktop() { help::SetOpener(previous); }
+    std::vector<bool> answers;
+    QStringList targets;
+    help::Opener previous;
+};
+
+struct SeenBox {
+    bool shown = false;
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::Information;
+    int buttonCount = 0;
+    bool okOnly = false;
+};
+
+// Answers the next modal message box with OK, noting what it showed.
+void AnswerNextBox(SeenBox& seen)
+{
+    QTimer::singleShot(0, [&seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen.shown = true;
+        seen.title = box->windowTitle();
+        seen.text = box->text();
+        seen.icon = box->icon();
+        seen.buttonCount = int(box->buttons().size());
+        seen.okOnly = box->standardButtons() == QMessageBox::Ok;
+        box->button(QMessageBox::Ok)->click();
+    });
+}
+
+}  // namespace
+
+TEST(HelpTarget, FolderWithForwardSlashesAndNoOtherEscaping)
+{
+    const struct {
+        const char* folder;
+        const char* target;
+    } cases[] = {
+        {"C:\\Prog\\Son\\", "file:///C:/Prog/Son/sonveliamde.html"},
+        {"C:\\Mes programmes\\Son", "file:///C:/Mes programmes/Son/sonveliamde.html"},
+        {"/home/jo/Mes programmes/sonvelia/", "file:///home/jo/Mes programmes/sonvelia/sonveliamde.html"},
+        {"/usr/lib/sonvelia", "file:///usr/lib/sonvelia/sonveliamde.html"},
+        {"/opt/son#1/%20é", "file:///opt/son#1/%20é/sonveliamde.html"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(help::LocalTarget(QString::fromUtf8(c.folder)), QString::fromUtf8(c.target)) << c.folder;
+}
+
+TEST(HelpAttempts, LocalFirstThenWebThenMessage)
+{
+    QTemporaryDir base;
+    ASSERT_TRUE(base.isValid());
+    const QString folder = base.path() + QStringLiteral("/Mes programmes");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString local = QStringLiteral("file://") + folder + QStringLiteral("/sonveliamde.html");
+    const QString web = help::WebHelpPage;
+    EXPECT_TRUE(web.endsWith(QStringLiteral("/logiciels/sonvelia/sonveliamde.html")));
+    EXPECT_TRUE(web.startsWith(QStringLiteral("https://")));
+
+    struct Case {
+        bool manualPresent;
+        std::vector<bool> answers;
+        QStringList expectedTargets;
+        bool expectMessage;
+    };
+    const Case cases[] = {
+        {true, {true}, {local}, false},              // beside the program: never the web
+        {true, {false, true}, {local, web}, false},  // no handler for it: the web page
+        {true, {false, false}, {local, web}, true},  // neither
+        {false, {true}, {web}, false},               // missing: straight to the web
+        {false, {false}, {web}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expectedTargets.join(QLatin1Char(' ')).toStdString() +
+                     (c.manualPresent ? " present" : ""));
+        QFile manual(folder + QStringLiteral("/sonveliamde.html"));
+        if (c.manualPresent) {
+            ASSERT_TRUE(manual.open(QIODevice::WriteOnly));
+            manual.write("<html></html>");
+            manual.close();
+        } else {
+            manual.remove();
+        }
+        RecordingDesktop desktop(c.answers);
+        SeenBox seen;
+        AnswerNextBox(seen);
+        help::ShowManual(nullptr, folder);
+        QApplication::processEvents();
+        EXPECT_EQ(desktop.targets, c.expectedTargets);
+        EXPECT_EQ(seen.shown, c.expectMessage);
+        if (c.expectMessage) {
+            EXPECT_EQ(seen.text, QStringLiteral("Le fichier d'aide est introuvable"));
+            EXPECT_EQ(seen.title, QStringLiteral("sonvelia"));
+            EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+            EXPECT_TRUE(seen.okOnly);
+            EXPECT_EQ(seen.buttonCount, 1);
+        }
+    }
+}
+
+TEST(HelpAttempts, ADirectoryNamedLikeTheManualIsNotTheManual)
+{
+    QTemporaryDir base;
+    ASSERT_TRUE(QDir(base.path()).mkdir(QStringLiteral("sonveliamde.html")));
+    RecordingDesktop desktop({true});
+    EXPECT_TRUE(help::OpenManual(base.path()));
+    EXPECT_EQ(desktop.targets, QStringList{help::WebHelpPage});
+}
+
+TEST(HelpOpener, RestoringTheOpenerStopsTheRecording)
+{
+    QStringList seen;
+    help::Opener previous = help::SetOpener([&seen](const QString& t) {
+        seen << t;
+        return true;
+    });
+    EXPECT_TRUE(help::Open(QStringLiteral("mailto:x")));
+    help::SetOpener(previous);
+    QStringList again;
+    help::Opener mine = help::SetOpener([&again](const QString& t) {
+        again << t;
+        return false;
+    });
+    EXPECT_FALSE(help::Open(QStringLiteral("https://a")));
+    help::SetOpener(mine);
+    EXPECT_EQ(seen, QStringList{QStringLiteral("mailto:x")});
+    EXPECT_EQ(again, QStringList{QStringLiteral("https://a")});
+}
