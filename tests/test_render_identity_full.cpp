@@ -1,0 +1,40 @@
+// The fast renderer against the reference synthesis on the large random corpus, byte for byte, on
+// every kernel the processor has, with one thread and with two. Slow: the reference takes minutes.
+#include <gtest/gtest.h>
+
+#include "model/render_fast.h"
+#include "support/fastrender_corpus.h"
+
+namespace {
+
+TEST(RenderFastIdentityFull, LargeRandomCorpus)
+{
+    const auto corpus = MakeRenderCorpus(0x50E11A, 320, 50);
+    const auto references = RenderReferences(corpus);
+    std::vector<RenderIsa> isas;
+    for (RenderIsa isa : {RenderIsa::Sse2, RenderIsa::Avx2, RenderIsa::Avx512})
+        if (RenderIsaSupported(isa))
+            isas.push_back(isa);
+    for (RenderIsa isa : isas) {
+        for (unsigned threads : {1u, 2u}) {
+            std::size_t samples = 0, recomputed = 0, mismatches = 0;
+            for (std::size_t m = 0; m < corpus.size(); ++m) {
+                std::vector<std::uint8_t> bytes(corpus[m]->SampleCount() * 2);
+                const RenderFastReport report = RenderFast(*corpus[m], bytes.data(), {threads, isa});
+                const std::size_t wrong = CountMismatchingSamples(bytes, references[m]);
+                EXPECT_EQ(wrong, 0u) << "model " << m << ", kernel " << int(isa) << ", " << threads
+                                     << " thread(s)";
+                EXPECT_FALSE(report.usedReference) << "model " << m;
+                mismatches += wrong;
+                samples += corpus[m]->SampleCount();
+                recomputed += report.recomputedSamples;
+            }
+            EXPECT_EQ(mismatches, 0u);
+            EXPECT_LT(double(recomputed), 1e-4 * double(samples));
+            std::printf("kernel %d, %u thread(s): %zu samples, %zu mismatching, %zu left to the reference\n",
+                        int(isa), threads, samples, mismatches, recomputed);
+        }
+    }
+}
+
+}  // namespace
