@@ -4,6 +4,7 @@
 
 #include <new>
 #include <stdexcept>
+#include <vector>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -56,6 +57,8 @@ TEST(ErrorBoxText, ByKindOfError)
     EXPECT_EQ(TextFor([] { throw FloatError(); }),
               QStringLiteral("Opération en virgule flottante incorrecte"));
     EXPECT_EQ(TextFor([] { throw std::bad_alloc(); }), QStringLiteral("Mémoire insuffisante"));
+    EXPECT_EQ(TextFor([] { std::vector<int>().reserve(std::size_t(-1)); }),
+              QStringLiteral("Mémoire insuffisante"));
     EXPECT_EQ(TextFor([] { throw std::runtime_error("épuisé"); }), QStringLiteral("épuisé"));
     const QString unknown = TextFor([] { throw 42; });
     EXPECT_FALSE(unknown.isEmpty());

@@ -1,7 +1,9 @@
 #include "ui/errorbox.h"
 
+#include <cstdio>
 #include <exception>
 #include <new>
+#include <stdexcept>
 
 #include <QMessageBox>
 #include <QWidget>
@@ -32,6 +34,9 @@ QString CurrentExceptionText()
         return error.text();
     } catch (const std::bad_alloc&) {
         return QStringLiteral("Mémoire insuffisante");
+    } catch (const std::length_error&) {
+        // A buffer larger than the library can even ask for: lack of memory to the user.
+        return QStringLiteral("Mémoire insuffisante");
     } catch (const std::exception& error) {
         return QString::fromUtf8(error.what());
     } catch (...) {
@@ -44,5 +49,12 @@ void ReportCurrentException(QWidget* parent)
     // Outside a catch block there is nothing to report (and rethrowing would terminate).
     if (!std::current_exception())
         return;
-    ShowErrorBox(parent, CurrentExceptionText());
+    QString text;
+    try {
+        text = CurrentExceptionText();
+        ShowErrorBox(parent, text);
+    } catch (...) {
+        // Not even the box could be shown (memory): a line on stderr beats ending the program.
+        std::fprintf(stderr, "sonvelia: %s\n", text.isEmpty() ? "Mémoire insuffisante" : qPrintable(text));
+    }
 }
