@@ -420,6 +420,42 @@ TEST_F(MainWindow, ModelPanelControlsSitAtTheirPlacesAndFollowTheBottom)
     }
 }
 
+TEST_F(MainWindow, ModelPanelTextsAreWholeAndControlsDoNotOverlap)
+{
+    form->ajustampliBtn->show();
+    form->ajustphasebtn->show();
+    QList<QWidget*> controls;
+    for (QWidget* w : form->Panel1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w != form->ToolBar1 && !w->isHidden())
+            controls << w;
+    }
+    ASSERT_GE(controls.size(), 20);
+    for (QWidget* w : controls) {
+        const std::string name = w->objectName().toStdString();
+        // Texts whole: each control is at least as wide and tall as its text needs.
+        if (auto* button = qobject_cast<QPushButton*>(w)) {
+            // A push button's hint has a floor of its own; what matters is room for the text.
+            const QString text = QString(button->text()).remove('&');
+            EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(text) + 8) << name;
+            EXPECT_GE(button->height(), button->fontMetrics().height() + 4) << name;
+        } else if (qobject_cast<QLabel*>(w) || qobject_cast<QCheckBox*>(w)) {
+            EXPECT_GE(w->width(), w->sizeHint().width()) << name;
+            EXPECT_GE(w->height(), w->minimumSizeHint().height()) << name;
+        }
+        EXPECT_LE(w->geometry().right(), form->Panel1->width() - 1) << name;
+        for (QWidget* other : controls) {
+            if (other == w)
+                continue;
+            // The "%" and the degree sign are set together on purpose, reading as per mille.
+            const QStringList perMille{"Label12", "Label13"};
+            if (perMille.contains(w->objectName()) && perMille.contains(other->objectName()))
+                continue;
+            EXPECT_FALSE(w->geometry().intersects(other->geometry()))
+                << name << " overlaps " << other->objectName().toStdString();
+        }
+    }
+}
+
 // ---- View navigation ------------------------------------------------------------------------
 
 TEST_F(MainWindow, HundredPercentShowsTheWholeSoundButLeavesReadoutAndSpectrum)

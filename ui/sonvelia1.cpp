@@ -96,12 +96,19 @@ W* Named(W* widget, const char* name)
     return widget;
 }
 
-// The section titles of the model panel: bold lime text on black.
-void MakeSectionTitle(QLabel* label)
+// The section titles of the model panel: bold lime text on black. Where the desktop's font runs
+// wider than the room before the next control, the letters are narrowed (never cut): the
+// controls keep their places.
+void MakeSectionTitle(QLabel* label, int room)
 {
     QFont font = label->font();
     font.setBold(true);
     font.setPixelSize(SectionTitlePixels);
+    for (int stretch : {100, 87, 75, 62, 50}) {  // percent of the normal width
+        font.setStretch(stretch);
+        if (QFontMetrics(font).horizontalAdvance(label->text()) + 2 <= room)
+            break;
+    }
     label->setFont(font);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, Lime);
@@ -248,7 +255,7 @@ void TForm1::createModelPanel()
     };
 
     Label2 = label("Label2", QStringLiteral(" Fréquence (Hz) "));
-    MakeSectionTitle(Label2);
+    MakeSectionTitle(Label2, 216 - 8 - 4);
     place(Label2, 8, 32);
     frequedit = Named(new QLineEdit(Panel1), "frequedit");
     frequedit->setReadOnly(true);
@@ -257,7 +264,7 @@ void TForm1::createModelPanel()
     place(Button2, 80, 56, 75, 23);
 
     Label9 = label("Label9", QStringLiteral("Durée (en s/10)"));
-    MakeSectionTitle(Label9);
+    MakeSectionTitle(Label9, ModelPanelWidth - 216 - 4);
     place(Label9, 216, 32);
     dureeUD = upDown("dureeUD", "dureeEdit", 1, 40, false);
     dureeUD->setValue(10);
@@ -270,17 +277,17 @@ void TForm1::createModelPanel()
     Edit2 = UpDown1->Field();
     place(UpDown1, 16, 104, 48, 21);
     Label11 = label("Label11", QStringLiteral("% +"));
-    place(Label11, 66, 108);
+    place(Label11, 64, 108);
     UpDown3 = upDown("UpDown3", "Edit3", -10, 10, true);
     Edit3 = UpDown3->Field();
     place(UpDown3, 88, 104, 56, 21);
     Label12 = label("Label12", QStringLiteral("%"));
-    place(Label12, 146, 108);
+    place(Label12, 144, 108);
     Label13 = label("Label13", QStringLiteral("°"));
     place(Label13, 155, 113);
 
     Label1 = label("Label1", QStringLiteral(" Harmoniques "));
-    MakeSectionTitle(Label1);
+    MakeSectionTitle(Label1, 128 - 8 - 4);
     place(Label1, 8, 136);
     AjHarmBtn = button("AjHarmBtn", QStringLiteral("&Ajouter"));
     place(AjHarmBtn, 128, 136, 54, 23);
@@ -305,12 +312,12 @@ void TForm1::createModelPanel()
     place(Supprharmbtn, 240, 176, 75, 23);
 
     Label5 = label("Label5", QStringLiteral(" Enveloppe "));
-    MakeSectionTitle(Label5);
+    MakeSectionTitle(Label5, ModelPanelWidth - 16 - 4);
     place(Label5, 16, 224);
     CheckBox1 = Named(
         new QCheckBox(QStringLiteral("Définir une enveloppe différente pour chaque harmonique"), Panel1),
         "CheckBox1");
-    place(CheckBox1, 16, 248, ModelPanelWidth - 24, 19);
+    place(CheckBox1, 16, 248, ModelPanelWidth - 16 - 4, 19);
     Button3 = button("Button3", QStringLiteral("&Définir l'enveloppe"));
     place(Button3, 16, 272, 130, 23);
 
