@@ -149,7 +149,8 @@ TEST_F(ToolsOfMainWindow, TimeCursorHiddenWhileMeasuringAndBackUnchanged)
     bool hiddenWhileOpen = false;
     WhileModal<TForm8>(
         [&](TForm8* f8) {
-            hiddenWhileOpen = form->CurseurTemps->isHidden() && form->CurseurEdit->isHidden();
+            Settle();  // let the tool bar lay itself out again
+            hiddenWhileOpen = !form->CurseurTemps->isVisible() && !form->CurseurEdit->isVisible();
             QTest::mouseClick(f8->UpDown1->Right, Qt::LeftButton);
             QTest::mouseClick(f8->UpDown2->Left, Qt::LeftButton);
             f8->BitBtn1->click();
@@ -159,7 +160,9 @@ TEST_F(ToolsOfMainWindow, TimeCursorHiddenWhileMeasuringAndBackUnchanged)
     ASSERT_TRUE(seen);
     EXPECT_TRUE(hiddenWhileOpen);
     EXPECT_FALSE(form->CurseurTemps->isHidden());
-    EXPECT_FALSE(form->CurseurEdit->isHidden());
+    Settle();
+    EXPECT_TRUE(form->CurseurTemps->isVisible());
+    EXPECT_TRUE(form->CurseurEdit->isVisible());
     EXPECT_EQ(form->CurseurTemps->geometry(), cursorBefore);
     EXPECT_EQ(form->CurseurEdit->text(), readoutBefore);
     EXPECT_EQ(form->CursorTime, t);

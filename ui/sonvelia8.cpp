@@ -1,11 +1,13 @@
 #include "ui/sonvelia8.h"
 
+#include <QAction>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
@@ -32,6 +34,23 @@ QLineEdit* ValueEdit(QWidget* parent, const QString& name)
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
     return edit;
+}
+
+// A widget placed in a tool bar is shown and hidden through its action there: hiding the widget
+// itself lasts only until the bar lays itself out again.
+void SetShown(QWidget* widget, bool shown)
+{
+    if (!widget)
+        return;
+    if (auto* bar = qobject_cast<QToolBar*>(widget->parentWidget())) {
+        for (QAction* action : bar->actions()) {
+            if (bar->widgetForAction(action) == widget) {
+                action->setVisible(shown);
+                return;
+            }
+        }
+    }
+    widget->setVisible(shown);
 }
 
 }  // namespace
@@ -130,6 +149,7 @@ void TForm8::createUi()
     BitBtn1 =
         new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("&Fermer"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setDefault(true);
     BitBtn1->setGeometry((ClientWidth - 80) / 2, 188, 80, 26);
 }
 
@@ -196,10 +216,8 @@ void TForm8::ShowDistance()
 // 4. Show the distance and its inverse.
 void TForm8::FormShow()
 {
-    if (target_.CurseurTemps)
-        target_.CurseurTemps->hide();
-    if (target_.CurseurEdit)
-        target_.CurseurEdit->hide();
+    SetShown(target_.CurseurTemps, false);
+    SetShown(target_.CurseurEdit, false);
 
     const int w = target_.CourbeImg ? target_.CourbeImg->width() : 0;
     const int left1 = w / 2 - w / 10;
@@ -218,6 +236,8 @@ void TForm8::FormShow()
     UpDown2->Position = left2;
 
     ShowDistance();
+    // The edits only display values: start on the close button rather than in an edit.
+    BitBtn1->setFocus();
 }
 
 void TForm8::UpDown1Click()
@@ -245,8 +265,6 @@ void TForm8::FormClose()
     shown_ = false;
     delete cursor1_.data();
     delete cursor2_.data();
-    if (target_.CurseurTemps)
-        target_.CurseurTemps->show();
-    if (target_.CurseurEdit)
-        target_.CurseurEdit->show();
+    SetShown(target_.CurseurTemps, true);
+    SetShown(target_.CurseurEdit, true);
 }
