@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -453,6 +454,33 @@ TEST_F(MainWindow, ModelPanelTextsAreWholeAndControlsDoNotOverlap)
             EXPECT_FALSE(w->geometry().intersects(other->geometry()))
                 << name << " overlaps " << other->objectName().toStdString();
         }
+    }
+}
+
+TEST_F(MainWindow, SeriesPageButtonsShowTheirWholeCaptions)
+{
+    form->PageControl1->setCurrentWidget(form->PageSerie);
+    Settle();
+    EXPECT_EQ(form->Panel6->height(), 25);
+    EXPECT_EQ(form->CheckListBox1->width(), 129);
+    EXPECT_EQ(form->seriecourbe->height(), 168);
+    EXPECT_EQ(form->Panel8->width(), 240);
+    EXPECT_EQ(form->seriespectre->width(), 152);
+    EXPECT_TRUE(form->Label10->font().bold());
+    const char* order[] = {"ecouteEltSerieBtn", "effaceEltSerieBtn", "EcouteSerieBtn", "EffaceSerieBtn",
+                           "exportwavs"};
+    const char* captions[] = {"Ecouter le modèle sélectionné", "Effacer le modèle sélectionné",
+                              "Ecouter la série (modèles cochés)", "Effacer la série",
+                              "Exporter vers un  .wav (modèles cochés)"};
+    int previousBottom = form->Label10->geometry().bottom();
+    for (int i = 0; i < 5; ++i) {
+        auto* button = form->Panel8->findChild<QPushButton*>(order[i]);
+        ASSERT_NE(button, nullptr) << order[i];
+        EXPECT_EQ(button->text(), QString::fromUtf8(captions[i])) << order[i];
+        EXPECT_EQ(button->width(), 217) << order[i];
+        EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text()) + 8) << order[i];
+        EXPECT_GT(button->y(), previousBottom) << order[i];  // top to bottom, no overlap
+        previousBottom = button->geometry().bottom();
     }
 }
 

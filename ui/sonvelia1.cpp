@@ -96,20 +96,28 @@ W* Named(W* widget, const char* name)
     return widget;
 }
 
-// The section titles of the model panel: bold lime text on black. Where the desktop's font runs
-// wider than the room before the next control, the letters are narrowed (never cut): the
-// controls keep their places.
+// Where the desktop's font runs wider than the room a control has, its letters are narrowed
+// (never cut): the controls keep their places and sizes.
+void NarrowToFit(QWidget* widget, const QString& text, int room)
+{
+    QFont font = widget->font();
+    const QString shown = QString(text).remove(QLatin1Char('&'));
+    for (int stretch : {100, 87, 75, 62, 50}) {  // percent of the normal width
+        font.setStretch(stretch);
+        if (QFontMetrics(font).horizontalAdvance(shown) <= room)
+            break;
+    }
+    widget->setFont(font);
+}
+
+// The section titles of the model panel: bold lime text on black.
 void MakeSectionTitle(QLabel* label, int room)
 {
     QFont font = label->font();
     font.setBold(true);
     font.setPixelSize(SectionTitlePixels);
-    for (int stretch : {100, 87, 75, 62, 50}) {  // percent of the normal width
-        font.setStretch(stretch);
-        if (QFontMetrics(font).horizontalAdvance(label->text()) + 2 <= room)
-            break;
-    }
     label->setFont(font);
+    NarrowToFit(label, label->text(), room - 2);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, Lime);
     palette.setColor(QPalette::Window, Qt::black);
@@ -497,6 +505,7 @@ void TForm1::createSeriesPage()
     auto seriesButton = [&](const char* name, const QString& caption) {
         auto* button = Named(new QPushButton(caption, Panel8), name);
         button->setFixedWidth(SeriesButtonWidth);
+        NarrowToFit(button, caption, SeriesButtonWidth - 10);
         buttons->addWidget(button);
         return button;
     };
