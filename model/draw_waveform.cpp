@@ -1,9 +1,11 @@
 #include "model/draw_waveform.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include <QImage>
 #include <QLine>
@@ -58,14 +60,20 @@ void TracePerSegment(QPainter& painter, const tmodele& model, const TraceScale& 
     }
 }
 
-// The lowest and highest sample values of samples from..to (inclusive).
+// The lowest and highest sample values of samples from..to (inclusive). The buffer is
+// little-endian; on such machines the values are read as they lie, which lets the compiler
+// scan them many at a time.
 void SampleRange(const tmodele& model, long from, long to, int& lowest, int& highest)
 {
     const std::uint8_t* bytes = model.Samples.data() + 2 * from;
     std::int16_t low = INT16_MAX;
     std::int16_t high = INT16_MIN;
     for (long k = 0; k <= to - from; ++k) {
-        const auto value = std::int16_t(std::uint16_t(bytes[2 * k] | (bytes[2 * k + 1] << 8)));
+        std::int16_t value;
+        if constexpr (std::endian::native == std::endian::little)
+            std::memcpy(&value, bytes + 2 * k, sizeof value);
+        else
+            value = std::int16_t(std::uint16_t(bytes[2 * k] | (bytes[2 * k + 1] << 8)));
         low = std::min(low, value);
         high = std::max(high, value);
     }
