@@ -12,7 +12,7 @@ set -euo pipefail
 
 SINK=sonvelia_test
 START_TIMEOUT_STEPS=100  # 0.1 s steps, 10 s in all
-STOP_TIMEOUT_STEPS=30    # 0.1 s steps, 3 s before SIGKILL
+STOP_TIMEOUT_STEPS=60    # 0.05 s steps, 3 s before SIGKILL
 
 usage()
 {
@@ -32,10 +32,20 @@ export PULSE_RUNTIME_PATH="$dir/pulse"
 export PULSE_STATE_PATH="$dir/state"
 export PULSE_CONFIG_PATH="$dir/config"
 export PULSE_COOKIE="$dir/cookie"
+# Our program sends libpulse's messages to the system log; the daemon's belong in its log file.
+unset PULSE_LOG_SYSLOG
 
 server_pid()
 {
     [[ -s "$dir/pulse/pid" ]] && cat "$dir/pulse/pid"
+}
+
+# Running, and not merely a zombie waiting for whichever process adopted the daemon to reap it.
+alive()
+{
+    local state
+    state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
+    [[ -n "$state" && "$state" != Z* ]]
 }
 
 case "$action" in
@@ -68,8 +78,8 @@ stop)
     kill -CONT "$pid" 2>/dev/null || true
     kill -TERM "$pid" 2>/dev/null || exit 0
     for ((i = 0; i < STOP_TIMEOUT_STEPS; i++)); do
-        kill -0 "$pid" 2>/dev/null || exit 0
-        sleep 0.1
+        alive "$pid" || exit 0
+        sleep 0.05
     done
     kill -KILL "$pid" 2>/dev/null || true
     ;;

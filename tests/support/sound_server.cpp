@@ -1,0 +1,276 @@
+#include "support/sound_server.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// The source tree, found from the test program: its build folder's CMakeCache.txt names it.
+// (Compile-time paths are unreliable here: the compiler cache rewrites them relative.)
+fs::path SourceDir()
+{
+    std::error_code error;
+    fs::path dir = fs::read_symlink("/proc/self/exe", error).parent_path();
+    for (; !dir.empty() && dir != dir.root_path(); dir = dir.parent_path()) {
+        std::ifstream cache(dir / "CMakeCache.txt");
+        std::string line;
+        while (std::getline(cache, line)) {
+            const std::string key = "CMAKE_HOME_DIRECTORY:INTERNAL=";
+            if (line.rfind(key, 0) == 0) {
+                return line.substr(key.size());
+            }
+        }
+    }
+    return {};
+}
+
+fs::path Script()
+{
+    return SourceDir() / "scripts" / "pulse-test-server.sh";
+}
+
+// Runs a program with its output thrown away; its exit status, -1 when it could not run.
+int Run(const std::vector<std::string>& command)
+{
+    std::vector<char*> argv;
+    for (const auto& word : command) {
+        argv.push_back(const_cast<char*>(word.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        return -1;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ShellQuote(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+}  // namespace
+
+bool SoundTestServer::Start(std::string& why)
+{
+    const fs::path script = Script();
+    if (!fs::exists(script)) {
+        why = "cannot find scripts/pulse-test-server.sh from the test program";
+        return false;
+    }
+    char pattern[] = "/tmp/sonvelia-sound-test.XXXXXX";
+    if (!mkdtemp(pattern)) {
+        why = "cannot make a temporary folder";
+        return false;
+    }
+    folder_ = pattern;
+    const std::string command = ShellQuote(script) + " start " + ShellQuote(folder_) + " 2>&1";
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char chunk[256];
+        while (std::fgets(chunk, sizeof chunk, pipe)) {
+            output += chunk;
+        }
+        const int status = pclose(pipe);
+        if (status != 0) {
+            why = "the server did not start: " + output;
+            Stop();
+            return false;
+        }
+    } else {
+        why = "cannot run the server script";
+        Stop();
+        return false;
+    }
+    while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) {
+        output.pop_back();
+    }
+    address_ = output;
+    setenv("PULSE_SERVER", address_.c_str(), 1);
+    return !address_.empty();
+}
+
+void SoundTestServer::Stop()
+{
+    if (folder_.empty()) {
+        return;
+    }
+    Run({"bash", Script().string(), "stop", folder_});
+    std::error_code error;
+    fs::remove_all(folder_, error);
+    folder_.clear();
+    address_.clear();
+}
+
+pid_t SoundTestServer::Pid() const
+{
+    std::ifstream file(fs::path(folder_) / "pulse" / "pid");
+    pid_t pid = -1;
+    return file >> pid ? pid : -1;
+}
+
+bool SoundTestServer::Pactl(const std::vector<std::string>& arguments) const
+{
+    std::vector<std::string> command{"pactl", "--server=" + address_};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return Run(command) == 0;
+}
+
+MonitorRecording::MonitorRecording()
+{
+    char pattern[] = "/tmp/sonvelia-monitor.XXXXXX";
+    const int fd = mkstemp(pattern);
+    if (fd < 0) {
+        return;
+    }
+    file_ = pattern;
+    std::vector<std::string> command{
+        "parec",          "-d",           SoundTestServer::Monitor, "--raw",
+        "--format=s16le", "--rate=44100", "--channels=1",           "--latency-msec=10"};
+    std::vector<char*> argv;
+    for (auto& word : command) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fd, 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const int spawned = posix_spawnp(&pid_, "parec", &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fd);
+    if (spawned != 0) {
+        pid_ = -1;
+        return;
+    }
+    // The idle monitor delivers silence continuously: bytes arriving mean the recording runs.
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::error_code error;
+        if (fs::file_size(file_, error) >= 4410 * 2 && !error) {  // 0.1 s of samples
+            live_ = true;
+            return;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+}
+
+MonitorRecording::~MonitorRecording()
+{
+    Finish();
+    if (!file_.empty()) {
+        std::remove(file_.c_str());
+    }
+}
+
+std::vector<std::int16_t> MonitorRecording::Finish()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGINT);
+        const auto deadline = std::chrono::steady_clock::now() + 3s;
+        int status = 0;
+        while (waitpid(pid_, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                kill(pid_, SIGKILL);
+                waitpid(pid_, &status, 0);
+                break;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        pid_ = -1;
+    }
+    std::vector<std::int16_t> samples;
+    std::ifstream in(file_, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        samples.push_back(
+            std::int16_t(std::uint16_t(std::uint8_t(bytes[i]) | (std::uint8_t(bytes[i + 1]) << 8))));
+    }
+    return samples;
+}
+
+StderrCapture::StderrCapture()
+{
+    char pattern[] = "/tmp/sonvelia-stderr.XXXXXX";
+    file_ = mkstemp(pattern);
+    if (file_ < 0) {
+        return;
+    }
+    unlink(pattern);
+    std::fflush(stderr);
+    saved_ = dup(2);
+    dup2(file_, 2);
+}
+
+std::string StderrCapture::Finish()
+{
+    if (saved_ >= 0) {
+        std::fflush(stderr);
+        dup2(saved_, 2);
+        close(saved_);
+        saved_ = -1;
+        lseek(file_, 0, SEEK_SET);
+        char chunk[512];
+        ssize_t count = 0;
+        while ((count = read(file_, chunk, sizeof chunk)) > 0) {
+            text_.append(chunk, std::size_t(count));
+        }
+    }
+    if (file_ >= 0) {
+        close(file_);
+        file_ = -1;
+    }
+    return text_;
+}
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name)
+{
+    if (const char* old = std::getenv(name)) {
+        had_ = true;
+        previous_ = old;
+    }
+    if (value) {
+        setenv(name, value, 1);
+    } else {
+        unsetenv(name);
+    }
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (had_) {
+        setenv(name_.c_str(), previous_.c_str(), 1);
+    } else {
+        unsetenv(name_.c_str());
+    }
+}

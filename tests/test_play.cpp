@@ -1,0 +1,356 @@
+// Playback against a real sound server: a private PulseAudio daemon with a null sink at 44100 Hz,
+// s16le, mono, whose monitor we record while the model plays. What reaches the sink must be the
+// model's rendered samples, every one, played once, in the time the model's duration gives.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "model/tmodele.h"
+#include "support/sound_server.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using Milliseconds = std::chrono::duration<double, std::milli>;
+
+// Bounds the callers rely on. The late margin is generous so that a loaded machine does not fail
+// the test; on an idle machine calls end a few milliseconds after their nominal length.
+constexpr auto LateMargin = 400ms;        // past the nominal length of a played sound
+constexpr auto AtOnce = 300ms;            // "returns at once" when there is nothing to play on
+constexpr auto ConnectDeadline = 1000ms;  // longest wait for a server that does not answer
+constexpr auto DrainGrace = 500ms;        // longest wait past the sound for a server that froze
+constexpr auto Tail = 150ms;              // recorded after the last call, well past the monitor's latency
+constexpr int SamplesPerTenth = 4410;     // 44100 Hz
+
+std::unique_ptr<tmodele> RenderedModel(std::uint16_t tenths, double fundamental, int harmonics)
+{
+    auto model = std::make_unique<tmodele>();
+    model->Fundamental = fundamental;
+    model->Duration = tenths;
+    model->Glide = 0.1;
+    for (int rank = 1; rank <= harmonics; ++rank) {
+        model->AddHarmonic(std::uint8_t(rank));
+        model->Harmonics.back().Amplitude = 1.0 / rank;
+        model->Harmonics.back().Phase = 0.3 * rank;
+    }
+    model->Render();
+    return model;
+}
+
+std::vector<std::int16_t> SamplesOf(const tmodele& model)
+{
+    std::vector<std::int16_t> samples;
+    for (std::size_t i = 0; i + 1 < model.Samples.size(); i += 2) {
+        samples.push_back(std::int16_t(std::uint16_t(model.Samples[i] | (model.Samples[i + 1] << 8))));
+    }
+    return samples;
+}
+
+double MillisecondsSince(Clock::time_point start)
+{
+    return Milliseconds(Clock::now() - start).count();
+}
+
+// Where `sound` lies in `capture`, searching from `from`: the first non-zero sample of each
+// lined up. Nothing when the capture holds no sound there, or too little of it.
+std::optional<std::size_t> Locate(const std::vector<std::int16_t>& capture,
+                                  const std::vector<std::int16_t>& sound, std::size_t from)
+{
+    std::size_t lead = 0;
+    while (lead < sound.size() && sound[lead] == 0) {
+        ++lead;
+    }
+    std::size_t first = from;
+    while (first < capture.size() && capture[first] == 0) {
+        ++first;
+    }
+    if (lead == sound.size() || first == capture.size() || first - from < lead ||
+        first - lead + sound.size() > capture.size()) {
+        return std::nullopt;
+    }
+    return first - lead;
+}
+
+// The capture holds exactly `sounds`, one after another, each sample for sample, and silence
+// everywhere else: nothing resampled, dropped, duplicated, mixed or played twice.
+::testing::AssertionResult HoldsInOrder(const std::vector<std::int16_t>& capture,
+                                        const std::vector<std::vector<std::int16_t>>& sounds,
+                                        std::vector<std::size_t>* starts = nullptr)
+{
+    std::size_t from = 0;
+    for (std::size_t n = 0; n < sounds.size(); ++n) {
+        const auto& sound = sounds[n];
+        const auto at = Locate(capture, sound, from);
+        if (!at) {
+            return ::testing::AssertionFailure()
+                   << "sound " << n << " (" << sound.size() << " samples) not found whole after sample "
+                   << from << " of " << capture.size();
+        }
+        for (std::size_t k = from; k < *at; ++k) {
+            if (capture[k] != 0) {
+                return ::testing::AssertionFailure() << "noise at sample " << k << " before sound " << n;
+            }
+        }
+        std::size_t wrong = 0;
+        std::size_t firstWrong = sound.size();
+        for (std::size_t k = 0; k < sound.size(); ++k) {
+            if (capture[*at + k] != sound[k]) {
+                ++wrong;
+                firstWrong = std::min(firstWrong, k);
+            }
+        }
+        if (wrong > 0) {
+            return ::testing::AssertionFailure()
+                   << "sound " << n << ": " << wrong << " of " << sound.size()
+                   << " samples differ, the first at " << firstWrong << " (played "
+                   << capture[*at + firstWrong] << ", rendered " << sound[firstWrong] << ")";
+        }
+        if (starts) {
+            starts->push_back(*at);
+        }
+        from = *at + sound.size();
+    }
+    for (std::size_t k = from; k < capture.size(); ++k) {
+        if (capture[k] != 0) {
+            return ::testing::AssertionFailure() << "noise at sample " << k << " after the last sound";
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Every call's time against the nominal length of its model.
+struct Timing {
+    double nominal;   // ms
+    double returned;  // ms
+};
+
+// Records the monitor while each model plays in turn, with no pause between the calls.
+std::vector<std::int16_t> PlayRecorded(const std::vector<const tmodele*>& models,
+                                       std::vector<Timing>& timings)
+{
+    MonitorRecording recording;
+    EXPECT_TRUE(recording.Live()) << "the monitor cannot be recorded";
+    for (const tmodele* model : models) {
+        const auto start = Clock::now();
+        model->Play();
+        timings.push_back({100.0 * model->Duration, MillisecondsSince(start)});
+    }
+    std::this_thread::sleep_for(Tail);
+    return recording.Finish();
+}
+
+::testing::AssertionResult ReturnedOnTime(const Timing& timing)
+{
+    const double late = Milliseconds(LateMargin).count();
+    if (timing.returned >= timing.nominal && timing.returned <= timing.nominal + late) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "a sound of " << timing.nominal << " ms returned after " << timing.returned << " ms (allowed "
+           << timing.nominal << " to " << timing.nominal + late << ")";
+}
+
+// Sends SIGCONT when it goes, so that no failing check leaves the server frozen.
+struct Thaw {
+    pid_t pid;
+    ~Thaw() { kill(pid, SIGCONT); }
+};
+
+class PlayOnServer : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        server_ = std::make_unique<SoundTestServer>();
+        if (!server_->Start(why_)) {
+            server_.reset();
+        }
+    }
+    static void TearDownTestSuite() { server_.reset(); }
+
+    void SetUp() override
+    {
+        if (!server_) {
+            GTEST_FAIL() << "no test sound server: " << why_;
+        }
+    }
+
+    static std::unique_ptr<SoundTestServer> server_;
+    static std::string why_;
+};
+
+std::unique_ptr<SoundTestServer> PlayOnServer::server_;
+std::string PlayOnServer::why_;
+
+TEST_F(PlayOnServer, PlaysEveryRenderedSampleOnceAndOnTime)
+{
+    const auto model = RenderedModel(10, 440.0, 5);
+    std::vector<Timing> timings;
+    const auto capture = PlayRecorded({model.get()}, timings);
+    EXPECT_TRUE(HoldsInOrder(capture, {SamplesOf(*model)}));
+    EXPECT_TRUE(ReturnedOnTime(timings.at(0)));
+}
+
+TEST_F(PlayOnServer, ModelsPlayedBackToBackFollowOneAnother)
+{
+    // The series page plays its checked models by calling Play in turn.
+    const auto first = RenderedModel(10, 440.0, 3);
+    const auto second = RenderedModel(5, 660.0, 2);
+    const auto third = RenderedModel(20, 330.0, 4);
+    std::vector<Timing> timings;
+    const auto capture = PlayRecorded({first.get(), second.get(), third.get()}, timings);
+    std::vector<std::size_t> starts;
+    EXPECT_TRUE(HoldsInOrder(capture, {SamplesOf(*first), SamplesOf(*second), SamplesOf(*third)}, &starts));
+    for (const auto& timing : timings) {
+        EXPECT_TRUE(ReturnedOnTime(timing));
+        std::printf("[ margin   ] %4.0f ms sound returned %+.1f ms after its nominal length\n",
+                    timing.nominal, timing.returned - timing.nominal);
+    }
+    if (starts.size() == 3) {
+        std::printf("[ gaps     ] %.1f ms, %.1f ms of silence between the sounds\n",
+                    (double(starts[1]) - double(starts[0]) - 10 * SamplesPerTenth) / 44.1,
+                    (double(starts[2]) - double(starts[1]) - 5 * SamplesPerTenth) / 44.1);
+    }
+}
+
+TEST_F(PlayOnServer, OneTenthIsHeardWhole)
+{
+    const auto model = RenderedModel(1, 880.0, 1);
+    ASSERT_EQ(model->Samples.size(), 2u * SamplesPerTenth);
+    std::vector<Timing> timings;
+    const auto capture = PlayRecorded({model.get()}, timings);
+    EXPECT_TRUE(HoldsInOrder(capture, {SamplesOf(*model)}));
+    EXPECT_TRUE(ReturnedOnTime(timings.at(0)));
+}
+
+TEST_F(PlayOnServer, UnrenderedModelReturnsAtOnceWithoutSound)
+{
+    // A buffer is there, but it no longer matches the fields: it must not be played.
+    const auto model = RenderedModel(10, 440.0, 1);
+    model->Rendered = 0;
+    MonitorRecording recording;
+    ASSERT_TRUE(recording.Live());
+    const auto start = Clock::now();
+    model->Play();
+    EXPECT_LT(MillisecondsSince(start), Milliseconds(AtOnce).count());
+    std::this_thread::sleep_for(Tail);
+    EXPECT_TRUE(HoldsInOrder(recording.Finish(), {}));
+}
+
+TEST_F(PlayOnServer, RefusedStreamReturnsAtOnceSilently)
+{
+    // Without its only sink the server refuses every playback stream.
+    ASSERT_TRUE(server_->Pactl({"unload-module", "module-null-sink"}));
+    const auto model = RenderedModel(10, 440.0, 1);
+    StderrCapture err;
+    const auto start = Clock::now();
+    model->Play();
+    const double took = MillisecondsSince(start);
+    std::fputs("end of capture\n", stderr);
+    EXPECT_EQ(err.Finish(), "end of capture\n");
+    EXPECT_LT(took, Milliseconds(AtOnce).count());
+    // The next test finds a server as it started.
+    server_.reset();
+    SetUpTestSuite();
+}
+
+TEST_F(PlayOnServer, ServerFrozenMidSoundCannotHoldPlay)
+{
+    const pid_t pid = server_->Pid();
+    ASSERT_GT(pid, 0);
+    const auto model = RenderedModel(10, 440.0, 1);
+    {
+        Thaw thaw{pid};
+        std::thread freezer([pid] {
+            std::this_thread::sleep_for(300ms);
+            kill(pid, SIGSTOP);
+        });
+        StderrCapture err;
+        const auto start = Clock::now();
+        model->Play();
+        const double took = MillisecondsSince(start);
+        freezer.join();
+        std::fputs("end of capture\n", stderr);
+        EXPECT_EQ(err.Finish(), "end of capture\n");
+        EXPECT_GE(took, 1000.0);
+        EXPECT_LE(took, Milliseconds(1000ms + DrainGrace + LateMargin).count());
+    }
+    // Running again, the server serves the next call as if nothing had happened.
+    const auto next = RenderedModel(3, 550.0, 2);
+    std::vector<Timing> timings;
+    EXPECT_TRUE(HoldsInOrder(PlayRecorded({next.get()}, timings), {SamplesOf(*next)}));
+}
+
+TEST_F(PlayOnServer, ServerFrozenBeforeTheCallCannotHoldPlay)
+{
+    const pid_t pid = server_->Pid();
+    ASSERT_GT(pid, 0);
+    const auto model = RenderedModel(10, 440.0, 1);
+    {
+        Thaw thaw{pid};
+        ASSERT_EQ(kill(pid, SIGSTOP), 0);
+        StderrCapture err;
+        const auto start = Clock::now();
+        model->Play();
+        const double took = MillisecondsSince(start);
+        std::fputs("end of capture\n", stderr);
+        EXPECT_EQ(err.Finish(), "end of capture\n");
+        EXPECT_LE(took, Milliseconds(ConnectDeadline + LateMargin).count());
+    }
+    const auto next = RenderedModel(2, 550.0, 2);
+    std::vector<Timing> timings;
+    EXPECT_TRUE(HoldsInOrder(PlayRecorded({next.get()}, timings), {SamplesOf(*next)}));
+}
+
+// No server at all, whichever way it is missing: the call comes back at once and says nothing.
+TEST(PlayWithoutServer, ReturnsAtOnceSilently)
+{
+    char pattern[] = "/tmp/sonvelia-empty.XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string empty = pattern;
+    // A client configuration libpulse cannot parse makes it complain, on stderr by default.
+    const std::string badConfig = empty + "/client.conf";
+    std::FILE* config = std::fopen(badConfig.c_str(), "w");
+    ASSERT_NE(config, nullptr);
+    std::fputs("this line has no equals sign\n", config);
+    std::fclose(config);
+    struct Case {
+        const char* what;
+        std::optional<std::string> server;  // PULSE_SERVER; none: the default places, all empty
+        const char* clientConfig;           // PULSE_CLIENTCONFIG
+    };
+    const Case cases[] = {
+        {"socket path that does not exist", "unix:" + empty + "/pulse/native", nullptr},
+        {"closed TCP port", std::string("tcp:127.0.0.1:1"), nullptr},
+        {"path that is not a socket", "unix:" + empty, nullptr},
+        {"no PULSE_SERVER, empty runtime folder", std::nullopt, nullptr},
+        {"unreadable client configuration", "unix:" + empty + "/pulse/native", badConfig.c_str()},
+    };
+    const auto model = RenderedModel(10, 440.0, 2);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScopedEnv server("PULSE_SERVER", c.server ? c.server->c_str() : nullptr);
+        ScopedEnv runtime("XDG_RUNTIME_DIR", empty.c_str());
+        ScopedEnv runtimePath("PULSE_RUNTIME_PATH", empty.c_str());
+        ScopedEnv clientConfig("PULSE_CLIENTCONFIG", c.clientConfig);
+        StderrCapture err;
+        const auto start = Clock::now();
+        model->Play();
+        const double took = MillisecondsSince(start);
+        std::fputs("end of capture\n", stderr);
+        EXPECT_EQ(err.Finish(), "end of capture\n");
+        EXPECT_LT(took, Milliseconds(AtOnce).count());
+    }
+    std::remove(badConfig.c_str());
+    rmdir(pattern);
+}
+
+}  // namespace
