@@ -721,6 +721,22 @@ TEST_F(MainWindow, ResizeRedrawsEverythingOverTheSameTimes)
     EXPECT_EQ(form->CourbeImg->Shown().size(), form->CourbeImg->size());
 }
 
+TEST_F(MainWindow, ModelPageResizedWhileHiddenIsRedrawnWhenShownAgain)
+{
+    form->PageControl1->setCurrentWidget(form->PageSerie);
+    Settle();
+    const int before = form->CourbeImg->width();
+    form->resize(form->width() + 150, form->height());
+    Settle();
+    Mark(form->CourbeImg);
+    form->PageControl1->setCurrentWidget(form->ModelePage);
+    Settle();
+    EXPECT_EQ(form->CourbeImg->width(), before + 150);
+    EXPECT_EQ(form->CourbeImg->Shown().size(), form->CourbeImg->size());
+    EXPECT_TRUE(Repainted(form->CourbeImg));
+    EXPECT_EQ(CursorLeft(), ExpectedLeft(form->CursorTime));
+}
+
 TEST(MainWindowLifecycle, ResizeBeforeTheFirstModelOrWhileClosingDrawsNothing)
 {
     TForm1 hidden;  // never shown: no model yet
@@ -796,6 +812,10 @@ TEST_F(MainWindow, SpinnersActOnlyWhenTheirPositionReallyChanges)
     form->dureeUD->setValue(12);
     QTest::keyClick(form->dureeUD, Qt::Key_Up);
     EXPECT_EQ(form->CurrentModel->Duration, 13);
+    QTest::keyClick(form->dureeUD, Qt::Key_PageUp);  // not a step of this spinner
+    EXPECT_EQ(form->dureeUD->value(), 13);
+    QTest::keyClick(form->dureeUD, Qt::Key_Down);
+    EXPECT_EQ(form->CurrentModel->Duration, 12);
 }
 
 TEST_F(MainWindow, GlideIsPercentPlusPerMille)

@@ -340,6 +340,7 @@ void TForm1::createModelPanel()
     place(Button6, (ModelPanelWidth - PlayButtonWidth) / 2, 304, PlayButtonWidth, 31);
 
     Panel1->installEventFilter(this);
+    ModelePage->installEventFilter(this);
 }
 
 void TForm1::createViewPanel()
@@ -803,6 +804,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Panel1 && event->type() == QEvent::Resize) {
         LayOutModelPanel();
+    } else if (watched == ModelePage && event->type() == QEvent::Resize) {
+        // A page that was hidden while the window changed size takes its new size when shown
+        // again: its pictures are then redrawn like after a resize of the window.
+        ScheduleResize();
     } else if (watched == CurseurTemps) {
         switch (event->type()) {
             case QEvent::MouseButtonPress: {

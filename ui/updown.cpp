@@ -1,5 +1,7 @@
 #include "ui/updown.h"
 
+#include <QKeyEvent>
+
 TUpDown::TUpDown(QWidget* parent) : QSpinBox(parent)
 {
     setKeyboardTracking(true);
@@ -19,4 +21,13 @@ void TUpDown::stepBy(int steps)
     QSpinBox::stepBy(steps);
     if (value() != before)
         emit Click();
+}
+
+void TUpDown::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown) {
+        event->ignore();
+        return;
+    }
+    QSpinBox::keyPressEvent(event);
 }

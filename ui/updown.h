@@ -19,6 +19,10 @@ public:
 
     void stepBy(int steps) override;
 
+protected:
+    // Page Up and Page Down are not steps of an up-down spinner.
+    void keyPressEvent(QKeyEvent* event) override;
+
 signals:
     void Click();
 };
