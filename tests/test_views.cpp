@@ -7,6 +7,7 @@
 #include <QString>
 #include <algorithm>
 #include <cmath>
+#include <ostream>
 #include <set>
 #include <tuple>
 #include <vector>
@@ -73,6 +74,12 @@ struct TickCase {
     const char* startLabel;
     const char* endLabel;
 };
+
+// Failure messages name the case rather than dump its bytes.
+void PrintTo(const TickCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class WaveformTicks : public ::testing::TestWithParam<TickCase> {};
 
@@ -179,8 +186,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(WaveformTrace, SilentModelIsFlatBelowTheAxis)
 {
     const auto model = MakeModel(10, {{1, 1.0, 0.0, false}});
-    for (const auto& [W, H, start, end] : std::vector<std::tuple<int, int, double, double>>{
-             {300, 101, 0.0, 1.0}, {300, 100, -0.5, 1.5}, {64, 40, 0.2, 0.3}}) {
+    for (const auto& [W, H, start, end] :
+         std::vector<std::tuple<int, int, double, double>>{{300, 101, 0.0, 1.0},
+                                                           {300, 100, -0.5, 1.5},
+                                                           {64, 40, 0.2, 0.3},
+                                                           {300, 90, 1.0 - 10 / 44100.0, 1.0}}) {
         SCOPED_TRACE(testing::Message() << W << "x" << H << " " << start << ".." << end);
         const WaveLayout layout{W, H, start, end};
         QImage picture = Canvas(W, H);
