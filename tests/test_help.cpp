@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -152,4 +153,25 @@ TEST(HelpOpener, RestoringTheOpenerStopsTheRecording)
     help::SetOpener(mine);
     EXPECT_EQ(seen, QStringList{QStringLiteral("mailto:x")});
     EXPECT_EQ(again, QStringList{QStringLiteral("https://a")});
+}
+
+TEST(HelpManual, PicturesItShowsAreBesideItAndInstalledWithIt)
+{
+    const QDir docs(QStringLiteral(QT_TESTCASE_SOURCEDIR "/../docs"));
+    QFile manual(docs.filePath(help::ManualFileName));
+    ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(manual.readAll());
+    EXPECT_TRUE(html.contains(QStringLiteral("<html lang=\"fr\">")));
+    EXPECT_TRUE(html.contains(QStringLiteral("<meta charset=\"utf-8\">")));
+    QStringList pictures;
+    const QRegularExpression source(QStringLiteral("<img src=\"([^\"]+)\""));
+    for (auto it = source.globalMatch(html); it.hasNext();)
+        pictures << it.next().captured(1);
+    EXPECT_GE(pictures.size(), 3);
+    for (const QString& picture : pictures) {
+        // Relative, and named so that the build and the installation copy it beside the manual.
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^manual-[a-z0-9-]+\\.png$")).match(picture).hasMatch())
+            << picture.toStdString();
+        EXPECT_TRUE(docs.exists(picture)) << picture.toStdString();
+    }
 }

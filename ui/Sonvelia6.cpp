@@ -12,7 +12,7 @@
 #include "ui/help.h"
 
 const QString TAboutBox::ReleaseDate = QStringLiteral("décembre 2026");
-const QString TAboutBox::MakerName = QStringLiteral("Atelier Sonvelia");
+const QString TAboutBox::MakerName = QStringLiteral("L'équipe sonvelia");
 const QString TAboutBox::WebSiteText = QStringLiteral("sonvelia.example.org");
 
 namespace {
