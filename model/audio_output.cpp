@@ -15,6 +15,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr char ClientName[] = "sonvelia";  // shown by the desktop's volume mixer
 constexpr char StreamName[] = "sonvelia";
+constexpr std::uint32_t LatencyBytes = 4410;  // bytes: 25 ms of sound, asked for as the stream's latency
 
 // libpulse reports its own troubles on stderr; a desktop program must not print there when
 // there is simply no sound server. Sending them to the system log instead is the client
@@ -149,8 +150,11 @@ AudioOutput::Outcome AudioOutput::Play(std::span<const std::uint8_t> pcm)
         return Outcome::NoServer;
     }
 
-    // 2. Open a stream whose buffer holds the whole sound, so that it goes over in one write
-    // and the server starts playing only once it has all of it.
+    // 2. Open a stream whose buffer holds the whole sound, so that it goes over in one write.
+    // A short latency keeps the device from taking the sound far ahead of time: the sound starts
+    // soon after the call and its end is known closely, so calls in a row follow each other
+    // without long gaps. All the sound is already in the server, so a short latency cannot
+    // starve the stream.
     const pa_sample_spec format{PA_SAMPLE_S16LE, SampleRate, 1};
     std::unique_ptr<pa_stream, StreamRelease> stream(
         pa_stream_new(context.get(), StreamName, &format, nullptr));
@@ -161,12 +165,13 @@ AudioOutput::Outcome AudioOutput::Play(std::span<const std::uint8_t> pcm)
     const auto whole = std::uint32_t(std::min<std::size_t>(pcm.size(), MaxBytes));
     pa_buffer_attr buffer{};
     buffer.maxlength = whole;
-    buffer.tlength = whole;
-    buffer.prebuf = whole;
+    buffer.tlength = std::min(whole, LatencyBytes);
+    buffer.prebuf = std::uint32_t(-1);    // server's choice: start once the latency is filled
     buffer.minreq = std::uint32_t(-1);    // server's choice
     buffer.fragsize = std::uint32_t(-1);  // recording only
     pa_stream_set_write_callback(stream.get(), OnWritable, &session);
-    if (pa_stream_connect_playback(stream.get(), nullptr, &buffer, PA_STREAM_NOFLAGS, nullptr, nullptr) < 0) {
+    if (pa_stream_connect_playback(stream.get(), nullptr, &buffer, PA_STREAM_ADJUST_LATENCY, nullptr,
+                                   nullptr) < 0) {
         return Outcome::Refused;
     }
     const auto streamSettled = [&] {
