@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 
 #include "ui/help.h"
 
@@ -72,6 +73,23 @@ TEST(HelpTarget, FolderWithForwardSlashesAndNoOtherEscaping)
     };
     for (const auto& c : cases)
         EXPECT_EQ(help::LocalTarget(QString::fromUtf8(c.folder)), QString::fromUtf8(c.target)) << c.folder;
+}
+
+TEST(HelpTarget, DesktopGetsTheSameFileWhateverTheFolderName)
+{
+    for (const char* folder : {"/usr/lib/sonvelia/", "/home/jo/Mes programmes/", "/opt/son#1/", "/opt/a%20b/",
+                               "/home/zoé/logiciels/"}) {
+        const QString path = QString::fromUtf8(folder) + QStringLiteral("sonveliamde.html");
+        const QUrl url = help::DesktopUrl(help::LocalTarget(QString::fromUtf8(folder)));
+        EXPECT_TRUE(url.isLocalFile()) << folder;
+        EXPECT_EQ(url.toLocalFile(), path) << folder;
+        EXPECT_TRUE(url.fragment().isEmpty()) << folder;
+    }
+    const QUrl web = help::DesktopUrl(help::WebHelpPage);
+    EXPECT_EQ(web.path(), QStringLiteral("/logiciels/sonvelia/sonveliamde.html"));
+    const QUrl mail = help::DesktopUrl(help::ContactMail);
+    EXPECT_EQ(mail.scheme(), QStringLiteral("mailto"));
+    EXPECT_EQ(mail.query(), QStringLiteral("subject=Sonvelia"));
 }
 
 TEST(HelpAttempts, LocalFirstThenWebThenMessage)

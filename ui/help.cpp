@@ -18,8 +18,7 @@ namespace {
 
 bool DesktopOpen(const QString& target)
 {
-    // Tolerant parsing percent-encodes the blanks the local target keeps as they stand.
-    return QDesktopServices::openUrl(QUrl(target, QUrl::TolerantMode));
+    return QDesktopServices::openUrl(DesktopUrl(target));
 }
 
 Opener& CurrentOpener()
@@ -38,6 +37,18 @@ QString FolderWithSlash(const QString& programFolder)
 }
 
 }  // namespace
+
+QUrl DesktopUrl(const QString& target)
+{
+    const QString localPrefix = QStringLiteral("file:///");
+    if (target.startsWith(localPrefix)) {
+        // "file:///C:/..." names a drive; "file:///usr/..." the root folder.
+        const QString rest = target.mid(localPrefix.size());
+        const bool drive = rest.size() >= 2 && rest[1] == QLatin1Char(':');
+        return QUrl::fromLocalFile(drive ? rest : QLatin1Char('/') + rest);
+    }
+    return QUrl(target, QUrl::TolerantMode);
+}
 
 Opener SetOpener(Opener opener)
 {

@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 
+class QUrl;
 class QWidget;
 
 // Opening the user manual and the About box's links through the desktop's default handler.
@@ -28,6 +29,10 @@ bool Open(const QString& target);
 // separator: "file:///" + the folder with forward slashes + "sonveliamde.html". Blanks and
 // other characters are kept as they stand.
 QString LocalTarget(const QString& programFolder);
+
+// The address handed to the desktop for a target. A local target names the file by its path as
+// it stands, so blanks, '#' or '%' in folder names reach the desktop as the same file.
+QUrl DesktopUrl(const QString& target);
 
 // The manual's path on disk inside the program folder.
 QString LocalPath(const QString& programFolder);
