@@ -262,6 +262,20 @@ bool RenderIsaSupported(RenderIsa isa)
     }
 }
 
+const char* RenderIsaName(RenderIsa isa)
+{
+    switch (isa) {
+        case RenderIsa::Sse2:
+            return "sse2";
+        case RenderIsa::Avx2:
+            return "avx2";
+        case RenderIsa::Avx512:
+            return "avx512";
+        default:
+            return "auto";
+    }
+}
+
 RenderIsa BestRenderIsa()
 {
     static const RenderIsa best = RenderIsaSupported(RenderIsa::Avx512) ? RenderIsa::Avx512
@@ -298,7 +312,8 @@ RenderFastReport RenderFast(const tmodele& model, std::uint8_t* out, const Rende
     if (threads == 0) {
         const double work = double(plan.frame.n) * (plan.top + 1);
         threads = unsigned(std::clamp(work / MinWorkPerThread, 1.0, double(MaxThreads)));
-        threads = std::min(threads, std::max(1u, std::thread::hardware_concurrency()));
+        static const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+        threads = std::min(threads, cores);
     }
     threads = unsigned(std::clamp<long>(threads, 1, std::min<long>(chunks, MaxThreads)));
 

@@ -32,6 +32,7 @@ struct RenderFastReport {
 };
 
 bool RenderIsaSupported(RenderIsa isa);
+const char* RenderIsaName(RenderIsa isa);  // "sse2", "avx2", "avx512", "auto"
 RenderIsa BestRenderIsa();
 
 // Writes model.Duration x 8820 bytes to `out`, exactly those of RenderReference. Helper threads

@@ -15,6 +15,7 @@ namespace {
 struct Avx2 {
     using V = double __attribute__((vector_size(32)));
     using I = long long __attribute__((vector_size(32)));
+    using S = short __attribute__((vector_size(8)));
     static constexpr int Width = 4;
     static constexpr int Groups = LanesAvx2 / Width;
     static V Load(const double* p) { return V(_mm256_loadu_pd(p)); }

@@ -15,6 +15,7 @@ namespace {
 struct Avx512 {
     using V = double __attribute__((vector_size(64)));
     using I = long long __attribute__((vector_size(64)));
+    using S = short __attribute__((vector_size(16)));
     static constexpr int Width = 8;
     static constexpr int Groups = LanesAvx512 / Width;
     static V Load(const double* p) { return V(_mm512_loadu_pd(p)); }

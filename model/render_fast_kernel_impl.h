@@ -4,8 +4,8 @@
 // private to its file: a shared inline function compiled for a wider set could otherwise be the
 // one copy the linker keeps for every caller. Hence no #pragma once and no #include here.
 //
-// `Isa` gives the vector type V of `Width` doubles, the matching integer type I, Load, Splat,
-// Fma(a, b, c) = a x b + c and the number of vectors side by side, `Groups`.
+// `Isa` gives the vector type V of `Width` doubles, the matching integer type I and 16-bit type S,
+// Load, Splat, Fma(a, b, c) = a x b + c and the number of vectors side by side, `Groups`.
 
 // Evaluates one chunk (see FastChunk). Flat: every beta of the segment is 0, which saves two of
 // the six multiply-adds of a Horner step.
@@ -92,8 +92,8 @@ int RenderChunkWith(const FastChunk& chunk)
                 (I)((distance < limit) & (distance > negativeLimit) & (pi[g] < range) & (pi[g] > -range));
             allInside &= inside[g];
             const I bits = (I)shifted - magicBits;
-            for (int l = 0; l < W; ++l)
-                out[g * W + l] = std::int16_t(bits[l]);
+            const auto samples = __builtin_convertvector(bits, typename Isa::S);
+            __builtin_memcpy(out + g * W, &samples, sizeof samples);
         }
         bool anyOutside = false;
         for (int l = 0; l < W; ++l)

@@ -9,6 +9,7 @@ namespace {
 struct Sse2 {
     using V = double __attribute__((vector_size(16)));
     using I = long long __attribute__((vector_size(16)));
+    using S = short __attribute__((vector_size(4)));
     static constexpr int Width = 2;
     static constexpr int Groups = LanesSse2 / Width;
     static V Load(const double* p) { return V{p[0], p[1]}; }

@@ -49,13 +49,13 @@ TEST(RenderFastIdentity, RandomCorpusOnEveryKernelAndThreadCount)
                 RenderFastReport report;
                 const auto bytes = Fast(*corpus[m], {threads, isa}, &report);
                 ASSERT_EQ(CountMismatchingSamples(bytes, references[m]), 0u)
-                    << "model " << m << ", kernel " << int(isa) << ", " << threads << " thread(s)";
+                    << "model " << m << ", kernel " << RenderIsaName(isa) << ", " << threads << " thread(s)";
                 EXPECT_FALSE(report.usedReference) << "model " << m;
                 samples += corpus[m]->SampleCount();
                 recomputed += report.recomputedSamples;
             }
             // The bound must stay narrow enough for the fast path to be worth its name.
-            EXPECT_LT(double(recomputed), 1e-4 * double(samples)) << "kernel " << int(isa);
+            EXPECT_LT(double(recomputed), 1e-4 * double(samples)) << "kernel " << RenderIsaName(isa);
         }
     }
 }

@@ -22,7 +22,7 @@ TEST(RenderFastIdentityFull, LargeRandomCorpus)
                 std::vector<std::uint8_t> bytes(corpus[m]->SampleCount() * 2);
                 const RenderFastReport report = RenderFast(*corpus[m], bytes.data(), {threads, isa});
                 const std::size_t wrong = CountMismatchingSamples(bytes, references[m]);
-                EXPECT_EQ(wrong, 0u) << "model " << m << ", kernel " << int(isa) << ", " << threads
+                EXPECT_EQ(wrong, 0u) << "model " << m << ", kernel " << RenderIsaName(isa) << ", " << threads
                                      << " thread(s)";
                 EXPECT_FALSE(report.usedReference) << "model " << m;
                 mismatches += wrong;
@@ -31,8 +31,8 @@ TEST(RenderFastIdentityFull, LargeRandomCorpus)
             }
             EXPECT_EQ(mismatches, 0u);
             EXPECT_LT(double(recomputed), 1e-4 * double(samples));
-            std::printf("kernel %d, %u thread(s): %zu samples, %zu mismatching, %zu left to the reference\n",
-                        int(isa), threads, samples, mismatches, recomputed);
+            std::printf("kernel %s, %u thread(s): %zu samples, %zu mismatching, %zu left to the reference\n",
+                        RenderIsaName(isa), threads, samples, mismatches, recomputed);
         }
     }
 }

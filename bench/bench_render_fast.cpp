@@ -1,0 +1,148 @@
+// Reference synthesis and fast synthesis side by side: the worst case and the start model, per
+// kernel and thread count, and the memory a long run of renders leaves behind.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "model/render.h"
+#include "model/render_fast.h"
+#include "model/tmodele.h"
+
+namespace {
+
+constexpr double Pi = 3.141592653589793;
+
+// 40 tenths, ranks 1..50 all active, glide 0.3; envelopes, amplitudes and whole-degree phases drawn
+// from a fixed seed so every run measures the same work.
+std::unique_ptr<tmodele> WorstCaseModel()
+{
+    std::mt19937 random(1);  // fixed seed
+    auto model = std::make_unique<tmodele>();
+    model->Duration = 40;  // tenths of a second
+    model->Glide = 0.3;
+    for (int rank = 1; rank <= 50; ++rank) {
+        tharmonique h;
+        InitHarmonic(h, std::uint8_t(rank));
+        for (auto& point : h.Envelope)
+            point = std::uint8_t(std::uniform_int_distribution<int>(0, 255)(random));
+        h.Amplitude = std::uniform_real_distribution<double>(0.01, 1)(random);
+        h.Phase = std::uniform_int_distribution<int>(-179, 180)(random) * Pi / 180;  // radians
+        model->Harmonics.push_back(h);
+    }
+    return model;
+}
+
+// 440 Hz, 10 tenths, its rank-1 harmonic.
+std::unique_ptr<tmodele> StartModel()
+{
+    auto model = std::make_unique<tmodele>();
+    model->AddHarmonic(1);
+    return model;
+}
+
+void Reference(benchmark::State& state, std::unique_ptr<tmodele> (*make)())
+{
+    const auto model = make();
+    std::vector<std::uint8_t> out(model->SampleCount() * 2);
+    for (auto _ : state) {
+        RenderReference(*model, out.data());
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+
+void Fast(benchmark::State& state, std::unique_ptr<tmodele> (*make)(), RenderIsa isa, unsigned threads)
+{
+    const auto model = make();
+    std::vector<std::uint8_t> out(model->SampleCount() * 2);
+    RenderFastReport report;
+    for (auto _ : state) {
+        report = RenderFast(*model, out.data(), {threads, isa});
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["threads"] = report.threads;
+    state.counters["recomputed"] = double(report.recomputedSamples);
+    state.counters["bound"] = report.bound;
+}
+
+// What the program calls: tmodele::Render, buffer allocation included, kernel and threads chosen
+// by the renderer.
+void ModelRender(benchmark::State& state, std::unique_ptr<tmodele> (*make)())
+{
+    const auto model = make();
+    for (auto _ : state)
+        model->Render();
+}
+
+long ResidentKilobytes()
+{
+    long kilobytes = -1;
+    if (FILE* status = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status))
+            if (std::sscanf(line, "VmRSS: %ld", &kilobytes) == 1)
+                break;
+        std::fclose(status);
+    }
+    return kilobytes;
+}
+
+// 1,000 renders of models of changing durations, as edits do: the resident size must not grow.
+void RepeatedRenders(benchmark::State& state)
+{
+    const auto model = WorstCaseModel();
+    long growth = 0;
+    for (auto _ : state) {
+        for (int d = 1; d <= 40; ++d) {  // warm up every buffer size once
+            model->Duration = std::uint16_t(d);
+            model->Render();
+        }
+        const long before = ResidentKilobytes();
+        for (int edit = 0; edit < 1000; ++edit) {
+            model->Duration = std::uint16_t(1 + edit % 40);
+            model->Render();
+        }
+        growth = ResidentKilobytes() - before;
+    }
+    state.counters["rss_growth_kB"] = double(growth);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    struct Case {
+        const char* name;
+        std::unique_ptr<tmodele> (*make)();
+        benchmark::TimeUnit unit;
+    };
+    for (const Case& c : {Case{"WorstCase", &WorstCaseModel, benchmark::kMillisecond},
+                          Case{"StartModel", &StartModel, benchmark::kMicrosecond}}) {
+        const std::string name = c.name;
+        benchmark::RegisterBenchmark(("Reference/" + name).c_str(), Reference, c.make)
+            ->Unit(c.unit)
+            ->MinTime(2);
+        // Every kernel this processor has, on one thread and on two.
+        for (RenderIsa isa : {RenderIsa::Avx512, RenderIsa::Avx2, RenderIsa::Sse2}) {
+            if (!RenderIsaSupported(isa))
+                continue;
+            for (unsigned threads : {1u, 2u})
+                benchmark::RegisterBenchmark(
+                    ("Fast/" + name + "/" + RenderIsaName(isa) + "/threads:" + std::to_string(threads))
+                        .c_str(),
+                    Fast, c.make, isa, threads)
+                    ->Unit(c.unit);
+        }
+        benchmark::RegisterBenchmark(("ModelRender/" + name).c_str(), ModelRender, c.make)->Unit(c.unit);
+    }
+    benchmark::RegisterBenchmark("RepeatedRenders", RepeatedRenders)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
