@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -19,24 +20,38 @@ namespace {
 
 const QColor LinkColour(0, 0, 255);  // blue
 
-// The program's icon, 32 x 32: a few periods of a sine over a dark square.
+// The program's icon, 32 x 32: the application's own when one is set, else the same picture
+// drawn here (a sine over a falling spectrum on a dark tile).
 QPixmap ProgramPixmap()
 {
     const int size = 32;  // px
+    const QIcon appIcon = QGuiApplication::windowIcon();
+    if (!appIcon.isNull())
+        return appIcon.pixmap(size, size);
     QPixmap pixmap(size, size);
-    pixmap.fill(QColor(0, 0, 64));
+    pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(0, 255, 0), 2));
+    painter.setPen(QPen(QColor(128, 128, 128), 1));
+    painter.setBrush(QColor(16, 16, 16));
+    painter.drawRoundedRect(QRectF(0.5, 0.5, size - 1, size - 1), 5, 5);
+    // Sine: one and a half periods across the upper third.
+    painter.setPen(QPen(QColor(255, 230, 0), 1.6));
     QPainterPath path;
-    for (int x = 2; x <= size - 2; ++x) {
-        const double y = size / 2.0 - 10.0 * std::sin((x - 2) * 3.14159265 / 7.0);
-        if (x == 2)
+    for (int x = 4; x <= size - 4; ++x) {
+        const double y = 9.0 - 4.0 * std::sin((x - 4) * 3.0 * 3.14159265 / (size - 8));
+        if (x == 4)
             path.moveTo(x, y);
         else
             path.lineTo(x, y);
     }
     painter.drawPath(path);
+    // Spectrum: seven bars falling from left to right.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(85, 255, 85));
+    const int heights[] = {13, 10, 8, 6, 4, 3, 2};  // px
+    for (int k = 0; k < 7; ++k)
+        painter.drawRect(QRectF(4 + k * 3.5, size - 4 - heights[k], 2.5, heights[k]));
     return pixmap;
 }
 
