@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -79,6 +80,33 @@ std::string ShellQuote(const std::string& text)
     return quoted + "'";
 }
 
+// The daemon runs detached: if the test program dies of a signal, TearDown never comes, so a
+// handler stops the daemon on the way out (a kill -9 of the test program is the only leak left).
+std::atomic<pid_t> RunningDaemon{-1};
+
+void StopDaemonAndDie(int signal)
+{
+    const pid_t pid = RunningDaemon.load();
+    if (pid > 0) {
+        kill(pid, SIGCONT);
+        kill(pid, SIGTERM);
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void WatchForCrashes(pid_t daemon)
+{
+    RunningDaemon.store(daemon);
+    static const bool installed = [] {
+        for (int signal : {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGINT, SIGTERM, SIGHUP}) {
+            std::signal(signal, StopDaemonAndDie);
+        }
+        return true;
+    }();
+    (void)installed;
+}
+
 }  // namespace
 
 bool SoundTestServer::Start(std::string& why)
@@ -117,6 +145,7 @@ bool SoundTestServer::Start(std::string& why)
     }
     address_ = output;
     setenv("PULSE_SERVER", address_.c_str(), 1);
+    WatchForCrashes(Pid());
     return !address_.empty();
 }
 
@@ -125,6 +154,7 @@ void SoundTestServer::Stop()
     if (folder_.empty()) {
         return;
     }
+    RunningDaemon.store(-1);
     Run({"bash", Script().string(), "stop", folder_});
     std::error_code error;
     fs::remove_all(folder_, error);
