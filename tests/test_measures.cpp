@@ -129,6 +129,9 @@ TEST(Measures, WindowIsASmallToolWindowAtItsPlace)
     EXPECT_EQ(form.BitBtn1->text(), QStringLiteral("&Fermer"));
     EXPECT_EQ(form.Label5->text(), QStringLiteral("Curseur 1"));
     EXPECT_EQ(form.Label6->text(), QStringLiteral("Curseur 2"));
+    EXPECT_EQ(form.Label5->palette().color(QPalette::WindowText), QColor(255, 0, 255));
+    EXPECT_EQ(form.Label6->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    EXPECT_TRUE(form.Label5->font().bold());
 }
 
 TEST(Measures, SpinnerClicksMoveOnePixelAndUpdateTheTimes)

@@ -29,6 +29,14 @@ QLabel* BoldLabel(const QString& text, QWidget* parent, const QString& name)
     return label;
 }
 
+// Each cursor's caption in the cursor's own colour.
+void SetTextColour(QLabel* label, const QColor& colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
 QLineEdit* ValueEdit(QWidget* parent, const QString& name)
 {
     auto* edit = new QLineEdit(parent);
@@ -116,7 +124,7 @@ void TForm8::createUi()
     const int fullW = ClientWidth - 16;  // px, edits of the distance and its inverse
 
     Label5 = BoldLabel(QStringLiteral("Curseur 1"), this, QStringLiteral("Label5"));
-    Label5->setStyleSheet(QStringLiteral("color: rgb(255, 0, 255);"));
+    SetTextColour(Label5, Cursor1Colour);
     Label5->setGeometry(8, 4, fullW, 16);
     Label1 = BoldLabel(QStringLiteral("t1="), this, QStringLiteral("Label1"));
     Label1->setGeometry(8, 22, editX - 8, rowH);
@@ -127,7 +135,7 @@ void TForm8::createUi()
     UpDown1->setGeometry(arrowsX, 22, arrowsW, rowH);
 
     Label6 = BoldLabel(QStringLiteral("Curseur 2"), this, QStringLiteral("Label6"));
-    Label6->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
+    SetTextColour(Label6, Cursor2Colour);
     Label6->setGeometry(8, 50, fullW, 16);
     Label2 = BoldLabel(QStringLiteral("t2="), this, QStringLiteral("Label2"));
     Label2->setGeometry(8, 68, editX - 8, rowH);
