@@ -153,26 +153,6 @@ TEST(HelpAttempts, ADirectoryNamedLikeTheManualIsNotTheManual)
     EXPECT_EQ(desktop.targets, QStringList{help::WebHelpPage});
 }
 
-TEST(HelpOpener, RestoringTheOpenerStopsTheRecording)
-{
-    QStringList seen;
-    help::Opener previous = help::SetOpener([&seen](const QString& t) {
-        seen << t;
-        return true;
-    });
-    EXPECT_TRUE(help::Open(QStringLiteral("mailto:x")));
-    help::SetOpener(previous);
-    QStringList again;
-    help::Opener mine = help::SetOpener([&again](const QString& t) {
-        again << t;
-        return false;
-    });
-    EXPECT_FALSE(help::Open(QStringLiteral("https://a")));
-    help::SetOpener(mine);
-    EXPECT_EQ(seen, QStringList{QStringLiteral("mailto:x")});
-    EXPECT_EQ(again, QStringList{QStringLiteral("https://a")});
-}
-
 TEST(HelpManual, PicturesItShowsAreBesideItAndInstalledWithIt)
 {
     const QDir docs(QStringLiteral(QT_TESTCASE_SOURCEDIR "/../docs"));

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <cmath>
 #include <memory>
@@ -236,20 +235,6 @@ TEST(Measures, TimeCursorHiddenWhileOpenAndBackAfterEveryWayOfClosing)
         form.reset();
         EXPECT_FALSE(band.red->isHidden());
     }
-}
-
-TEST(Measures, ModalOpeningEndsWithTheCloseButton)
-{
-    Band band(800);
-    TForm8 form(band.Target(0.0, 1.0));
-    bool sawCursors = false;
-    QTimer::singleShot(0, [&] {
-        sawCursors = form.isVisible() && form.Cursor1() != nullptr && band.red->isHidden();
-        form.BitBtn1->click();
-    });
-    form.exec();
-    EXPECT_TRUE(sawCursors);
-    EXPECT_FALSE(band.red->isHidden());
 }
 
 TEST(Measures, PictureOfZeroWidthDoesNotDivideByZero)
