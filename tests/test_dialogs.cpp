@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
 #include <QToolButton>
@@ -53,6 +54,18 @@ QSize ClientOf(int windowWidth, int windowHeight)
     return QSize(windowWidth - 5, windowHeight - 25);
 }
 
+// The width a push button needs to show its caption and picture whole inside its frame, with a
+// pixel of air on each side.
+int CaptionNeed(const QPushButton* button)
+{
+    QString caption = button->text();
+    caption.remove(QLatin1Char('&'));
+    const QStyle* style = button->style();
+    const int picture = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+    return button->fontMetrics().horizontalAdvance(caption) + picture +
+           2 * (style->pixelMetric(QStyle::PM_DefaultFrameWidth) + 1);
+}
+
 QRgb Pixel(const QImage& image, int x, int y)
 {
     return image.pixel(x, y) & 0xFFFFFF;
@@ -83,7 +96,10 @@ TEST_F(EnvelopeEditor, LayoutAndCaption)
     EXPECT_EQ(form.BitBtn2->pos(), QPoint(88, 352));
     EXPECT_EQ(form.Button1->pos(), QPoint(160, 352));
     EXPECT_EQ(form.Button1->text(), QStringLiteral("&Réinitialiser"));
-    EXPECT_EQ(form.Button2->geometry(), QRect(232, 352, 137, form.Button2->height()));
+    EXPECT_EQ(form.Button2->pos(), QPoint(232, 352));
+    EXPECT_GE(form.Button2->width(), 137);
+    for (QPushButton* b : {form.BitBtn1, form.BitBtn2, form.Button1, form.Button2})
+        EXPECT_GE(b->width(), CaptionNeed(b)) << b->objectName().toStdString() << " clips its caption";
     EXPECT_EQ(form.Label1->pos(), QPoint(16, 392));
     EXPECT_EQ(form.Label1->width(), 355);
     EXPECT_TRUE(form.Label1->wordWrap());
@@ -868,4 +884,27 @@ TEST(PhaseDialog, SpinnerEndsAndResults)
     EXPECT_EQ(form.PhaseDegrees(), 175) << "each showing refills the spinner";
     EXPECT_EQ(ExecWith(form, [&] { QTest::keyClick(&form, Qt::Key_Escape); }), QDialog::Rejected);
     EXPECT_EQ(ExecWith(form, [&] { QTest::keyClick(form.Edit1, Qt::Key_Return); }), QDialog::Accepted);
+}
+
+// ---------------------------------------------------------------- captions
+
+TEST(DialogCaptions, EveryButtonShowsItsCaptionWhole)
+{
+    TForm2 f2;
+    TForm3 f3;
+    TForm4 f4;
+    TForm5 f5;
+    TForm6 f6;
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&f2, &f3, &f4, &f5, &f6}) {
+        const auto buttons = dialog->findChildren<QPushButton*>();
+        EXPECT_GE(buttons.size(), 2);
+        for (const QPushButton* b : buttons) {
+            EXPECT_GE(b->width(), CaptionNeed(b))
+                << dialog->objectName().toStdString() << "." << b->objectName().toStdString();
+            EXPECT_TRUE(dialog->rect().contains(QRect(b->mapTo(dialog, QPoint(0, 0)), b->size())))
+                << b->objectName().toStdString() << " reaches outside the window";
+        }
+    }
+    for (const QToolButton* b : f3.SpeedButtons)
+        EXPECT_LE(b->fontMetrics().horizontalAdvance(b->text()) + 4, b->width()) << b->text().toStdString();
 }

@@ -27,7 +27,11 @@ QPushButton* MakeBitBtn(QWidget* parent, const QString& name, const QString& cap
 
 QFont DialogFont()
 {
+    // The dialogs were laid out for a face of Arial's widths; the desktop's default face is
+    // wider and would clip the captions of the narrow buttons.
     QFont font = QApplication::font();
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Nimbus Sans"), QApplication::font().family()});
     font.setPointSize(DialogFontPoints);
     return font;
 }

@@ -29,7 +29,7 @@ enum class ButtonKind { Ok, Cancel, Abort };
 QPushButton* MakeBitBtn(QWidget* parent, const QString& name, const QString& caption, ButtonKind kind,
                         QRect geometry);
 
-// The font of every dialog: 8 points in the desktop's family.
+// The font of every dialog: 8 points, in a face of Arial's widths when one is installed.
 QFont DialogFont();
 
 }  // namespace dialogkit

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 
 #include "ui/dialogkit.h"
 #include "ui/picturebox.h"
@@ -85,7 +86,8 @@ void TForm2::createUi()
     Button1->setGeometry(160, 352, 70, 25);
     Button2 = new QPushButton(QStringLiteral("Enveloppe du fondamental"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(232, 352, 137, 25);
+    // 137 wide, or wider if the installed face needs it for the whole caption.
+    Button2->setGeometry(232, 352, std::max(137, Button2->sizeHint().width()), 25);
 
     Label1 =
         new QLabel(QStringLiteral("Le point maximum de cette enveloppe aura l'amplitude relative choisie "
