@@ -51,6 +51,7 @@ struct Session {
     pa_mainloop* loop = nullptr;
     pa_stream* stream = nullptr;
     std::span<const std::uint8_t> pending;  // not yet handed to the server
+    bool handedOver = false;                // the first, large write is done
     bool draining = false;
     bool drained = false;
     bool timed = false;  // fresh timing information has come
@@ -108,18 +109,22 @@ void Feed(Session& session, std::size_t room)
 void OnWritable(pa_stream*, std::size_t bytes, void* userdata)
 {
     auto& session = *static_cast<Session*>(userdata);
-    if (!session.pending.empty()) {
+    // The server's first request comes with the stream itself, before our first write; answering
+    // it as well would put more into the buffer than it holds, and the excess would be lost.
+    if (session.handedOver && !session.pending.empty()) {
         Feed(session, bytes);
     }
 }
 
 }  // namespace
 
-AudioOutput::Outcome AudioOutput::Play(std::span<const std::uint8_t> pcm)
+AudioOutput::Outcome AudioOutput::Play(std::span<const std::uint8_t> pcm, std::uint32_t bufferBytes)
 {
     (void)PulseLogToSyslog;
     const auto openDeadline = Clock::now() + ConnectTimeout;
     pcm = pcm.first(pcm.size() - pcm.size() % BytesPerSample);
+    bufferBytes =
+        std::clamp<std::uint32_t>(bufferBytes - bufferBytes % BytesPerSample, 2 * LatencyBytes, MaxBytes);
     if (pcm.empty()) {
         return Outcome::Played;
     }
@@ -150,7 +155,8 @@ AudioOutput::Outcome AudioOutput::Play(std::span<const std::uint8_t> pcm)
         return Outcome::NoServer;
     }
 
-    // 2. Open a stream whose buffer holds the whole sound, so that it goes over in one write.
+    // 2. Open a stream whose buffer holds the whole sound (up to bufferBytes), so that it goes over
+    // in one write.
     // A short latency keeps the device from taking the sound far ahead of time: the sound starts
     // soon after the call and its end is known closely, so calls in a row follow each other
     // without long gaps. All the sound is already in the server, so a short latency cannot
@@ -162,10 +168,12 @@ AudioOutput::Outcome AudioOutput::Play(std::span<const std::uint8_t> pcm)
         return Outcome::Refused;
     }
     session.stream = stream.get();
-    const auto whole = std::uint32_t(std::min<std::size_t>(pcm.size(), MaxBytes));
+    const auto whole = std::uint32_t(std::min<std::size_t>(pcm.size(), bufferBytes));
     pa_buffer_attr buffer{};
     buffer.maxlength = whole;
-    buffer.tlength = std::min(whole, LatencyBytes);
+    // A sound longer than the buffer goes over in pieces as the server asks for them; it then
+    // asks early, while seconds of sound are still queued, so that no piece can come too late.
+    buffer.tlength = pcm.size() <= bufferBytes ? std::min(whole, LatencyBytes) : bufferBytes / 2;
     buffer.prebuf = std::uint32_t(-1);    // server's choice: start once the latency is filled
     buffer.minreq = std::uint32_t(-1);    // server's choice
     buffer.fragsize = std::uint32_t(-1);  // recording only
@@ -189,6 +197,7 @@ AudioOutput::Outcome AudioOutput::Play(std::span<const std::uint8_t> pcm)
     const pa_buffer_attr* granted = pa_stream_get_buffer_attr(stream.get());
     const std::size_t room = granted ? granted->maxlength : whole;
     const auto playDeadline = Clock::now() + Length(pcm.size()) + DrainGrace;
+    session.handedOver = true;
     Feed(session, room);
     const bool drained = Wait(session, playDeadline, [&] {
         return session.drained || !PA_STREAM_IS_GOOD(pa_stream_get_state(stream.get()));

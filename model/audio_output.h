@@ -16,8 +16,8 @@ class AudioOutput {
 public:
     static constexpr std::uint32_t SampleRate = 44100;  // Hz
     static constexpr std::uint32_t BytesPerSample = 2;  // s16le, mono
-    // bytes: the largest stream buffer we ask for (the server's own ceiling); a longer sound goes
-    // over in pieces as the server asks for them. A model of 40 tenths is 352,800 bytes.
+    // bytes: the largest stream buffer we ask for (the server's own ceiling). A model of 40 tenths
+    // is 352,800 bytes.
     static constexpr std::uint32_t MaxBytes = 4 << 20;
     static constexpr std::chrono::milliseconds ConnectTimeout{1000};  // to connect and open the stream
     static constexpr std::chrono::milliseconds DrainGrace{500};       // past the sound's own length
@@ -30,8 +30,9 @@ public:
     };
 
     // Plays `pcm` once (an odd last byte is dropped) and returns when the server says the device
-    // has played it, or when a deadline has passed.
-    static Outcome Play(std::span<const std::uint8_t> pcm);
+    // has played it, or when a deadline has passed. The stream's buffer holds `bufferBytes`
+    // (at most MaxBytes); a longer sound goes over in pieces as the server asks for them.
+    static Outcome Play(std::span<const std::uint8_t> pcm, std::uint32_t bufferBytes = MaxBytes);
 
     // The nominal playing time of `bytes` bytes of sound.
     static std::chrono::microseconds Length(std::size_t bytes)

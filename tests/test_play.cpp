@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "model/audio_output.h"
 #include "model/tmodele.h"
 #include "support/sound_server.h"
 
@@ -229,6 +230,21 @@ TEST_F(PlayOnServer, OneTenthIsHeardWhole)
     const auto capture = PlayRecorded({model.get()}, timings);
     EXPECT_TRUE(HoldsInOrder(capture, {SamplesOf(*model)}));
     EXPECT_TRUE(ReturnedOnTime(timings.at(0)));
+}
+
+TEST_F(PlayOnServer, SoundLongerThanTheStreamBufferGoesOverWhole)
+{
+    // Models hold far less than the largest stream buffer; a sound longer than the buffer goes
+    // over in pieces, each of which must come before the server runs dry. A small buffer makes
+    // a 2-second sound take that road.
+    const auto model = RenderedModel(20, 330.0, 3);
+    const std::uint32_t buffer = 44100;  // bytes: a quarter of a second
+    ASSERT_GT(model->Samples.size(), 2u * buffer);
+    MonitorRecording recording;
+    ASSERT_TRUE(recording.Live());
+    EXPECT_EQ(AudioOutput::Play(model->Samples, buffer), AudioOutput::Outcome::Played);
+    std::this_thread::sleep_for(Tail);
+    EXPECT_TRUE(HoldsInOrder(recording.Finish(), {SamplesOf(*model)}));
 }
 
 TEST_F(PlayOnServer, UnrenderedModelReturnsAtOnceWithoutSound)
