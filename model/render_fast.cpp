@@ -66,10 +66,11 @@ struct Plan {
     const tmodele* model = nullptr;
     reference_render::Frame frame;
     Kernel kernel{};
-    int top = 0;                        // highest active rank
-    std::vector<double> coefficients;   // Segments x (top + 1) x {Re a, Im a, Re b, Im b}
-    std::array<bool, Segments> flat{};  // the segment's betas are all 0
-    long double phaseStep = 0;          // 2π f0 / 44100, radians per sample
+    int top = 0;                             // highest active rank
+    std::vector<double> coefficients;        // Segments x (top + 1) x {Re a, Im a, Re b, Im b}
+    std::array<bool, Segments> flat{};       // the segment's betas are all 0
+    std::array<int, Segments> segmentTop{};  // highest rank sounding in the segment: Horner starts there
+    long double phaseStep = 0;               // 2π f0 / 44100, radians per sample
     long double glide = 0;
     int steps = 0;          // recurrence steps per chunk
     long chunkSamples = 0;  // lanes x steps
@@ -141,9 +142,14 @@ Route MakePlan(const tmodele& model, Kernel kernel, double minimumBound, Plan& p
     for (int s = 0; s < Segments; ++s) {
         const double* c = &plan.coefficients[std::size_t(s) * ranks * 4];
         bool flat = true;
-        for (int k = 0; k < ranks; ++k)
+        int top = 0;
+        for (int k = 0; k < ranks; ++k) {
             flat = flat && c[4 * k + 2] == 0 && c[4 * k + 3] == 0;
+            if (c[4 * k] != 0 || c[4 * k + 1] != 0 || c[4 * k + 2] != 0 || c[4 * k + 3] != 0)
+                top = k;
+        }
         plan.flat[s] = flat;
+        plan.segmentTop[s] = top;
     }
 
     // 2. Chunks and the recurrence's constant phasors.
@@ -214,7 +220,7 @@ std::size_t RenderChunk(const Plan& plan, long chunkIndex, std::uint8_t* out)
     FastChunk chunk;
     const int ranks = plan.top + 1;
     chunk.coefficients = &plan.coefficients[std::size_t(s) * ranks * 4];
-    chunk.topRank = plan.top;
+    chunk.topRank = plan.segmentTop[s];
     chunk.flat = plan.flat[s];
     chunk.wRe = wRe;
     chunk.wIm = wIm;
