@@ -309,7 +309,10 @@ TEST_F(FrequencySelector, OpeningWith440Hz)
     EXPECT_EQ(form.ReadoutText(), QStringLiteral("440,0 Hz"));
     EXPECT_EQ(form.ReadoutLeft(), 508 - form.ReadoutWidth() - 10);
     // The picture shows the lime cursor at 508..512 and black around it.
-    const QImage& bar = form.Shape1->Shown();
+    EXPECT_EQ(form.Shape2->objectName(), QStringLiteral("Shape2"));
+    EXPECT_EQ(form.Label1->objectName(), QStringLiteral("Label1"));
+    EXPECT_EQ(form.Label1->y(), 8);
+    const QImage bar = form.Shape1->grab().toImage();
     EXPECT_EQ(Pixel(bar, 508, 0), 0x00FF00u);
     EXPECT_EQ(Pixel(bar, 512, 23), 0x00FF00u);
     EXPECT_EQ(Pixel(bar, 513, 10), 0u);
@@ -431,7 +434,7 @@ TEST_F(FrequencySelector, DraggingTheCursorOrTheReadout)
     EXPECT_EQ(form.ReadoutText(), Readout(75 + 200 * 425.0 / 606));
 
     // From the readout, released below the bar: nothing changes.
-    const QRect readout = form.Label1Rect();
+    const QRect readout = form.Label1->geometry();
     Press(form.Shape1, Qt::LeftButton, readout.center());
     EXPECT_TRUE(form.Dragging());
     Release(form.Shape1, Qt::LeftButton, QPoint(400, 60));

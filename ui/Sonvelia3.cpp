@@ -1,10 +1,9 @@
 #include "ui/Sonvelia3.h"
 
 #include <QButtonGroup>
-#include <QFontMetrics>
+#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QToolButton>
 #include <cmath>
@@ -17,7 +16,7 @@
 namespace selectorscale {
 
 namespace {
-const QColor BarColour(0, 0, 0);
+const QColor BarColour(0, 0, 0);       // also the readout's background
 const QColor CursorColour(0, 255, 0);  // lime
 const QColor ReadoutColour(0, 255, 0);
 constexpr int LowRangeLimit = 75;       // Hz: at or below it the bar has the short spans
@@ -71,18 +70,24 @@ int ReadoutLeft(int cursorLeft, int readoutWidth)
     return cursorLeft > ReadoutFlip ? cursorLeft - readoutWidth - ReadoutGap : cursorLeft + ReadoutGap;
 }
 
-void PaintBar(QImage& bar, int cursorLeft, const QString& readout, int readoutLeft, const QFont& font)
+void PaintBar(QImage& bar)
 {
-    // 1. the black bar; 2. the cursor, 24 pixels high from the top; 3. the readout, opaque.
     bar.fill(BarColour);
-    QPainter painter(&bar);
-    painter.fillRect(cursorLeft, 0, CursorWidth, CursorHeight, CursorColour);
-    painter.setFont(font);
-    const QFontMetrics metrics(font);
-    const QRect box(readoutLeft, ReadoutTop, metrics.horizontalAdvance(readout), metrics.height());
-    painter.fillRect(box, BarColour);
-    painter.setPen(ReadoutColour);
-    painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, readout);
+}
+
+QPalette CursorPalette(const QPalette& base)
+{
+    QPalette palette = base;
+    palette.setColor(QPalette::Window, CursorColour);
+    return palette;
+}
+
+QPalette ReadoutPalette(const QPalette& base)
+{
+    QPalette palette = base;
+    palette.setColor(QPalette::Window, BarColour);
+    palette.setColor(QPalette::WindowText, ReadoutColour);
+    return palette;
 }
 
 }  // namespace selectorscale
@@ -115,12 +120,29 @@ void TForm3::createUi()
     setFixedSize(ClientSize);
     move(OpeningPlace);
 
-    readoutFont_ = font();
-    readoutFont_.setPixelSize(ReadoutPixels);
-
     Shape1 = new PictureBox(this);
     Shape1->setObjectName(QStringLiteral("Shape1"));
     Shape1->setGeometry(0, 0, BarWidth, BarHeight);
+    PaintBar(Shape1->Picture());
+
+    // The cursor and the readout stand over the bar; the bar takes their mouse events, so that a
+    // drag started on them ends wherever the bar's coordinates say.
+    Shape2 = new QFrame(Shape1);
+    Shape2->setObjectName(QStringLiteral("Shape2"));
+    Shape2->setAutoFillBackground(true);
+    Shape2->setPalette(CursorPalette(Shape2->palette()));
+    Shape2->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Shape2->setGeometry(96, 0, CursorWidth, CursorHeight);  // as the window is first built
+
+    Label1 = new QLabel(Shape1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    QFont readoutFont = font();
+    readoutFont.setPixelSize(ReadoutPixels);
+    Label1->setFont(readoutFont);
+    Label1->setAutoFillBackground(true);
+    Label1->setPalette(ReadoutPalette(Label1->palette()));
+    Label1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Label1->move(0, ReadoutTop);
 
     // The narrow face the captions were designed for, else the closest narrow face installed.
     QFont rangeFont = font();
@@ -162,9 +184,7 @@ void TForm3::createUi()
                                     ButtonKind::Abort, QRect(56, 48, 75, 25));
     BitBtn2->setAutoDefault(false);
 
-    readout_ = QString();
-    readoutLeft_ = ::selectorscale::ReadoutLeft(cursorLeft_, 0);
-    Redraw();
+    PlaceReadout();
 }
 
 void TForm3::connectUi()
@@ -176,19 +196,24 @@ void TForm3::connectUi()
     connect(Shape1, &PictureBox::MouseUp, this, &TForm3::Shape1MouseUp);
 }
 
+int TForm3::CursorLeft() const
+{
+    return Shape2->x();
+}
+
+int TForm3::ReadoutLeft() const
+{
+    return Label1->x();
+}
+
 int TForm3::ReadoutWidth() const
 {
-    return QFontMetrics(readoutFont_).horizontalAdvance(readout_);
+    return Label1->width();
 }
 
-QRect TForm3::Shape2Rect() const
+QString TForm3::ReadoutText() const
 {
-    return QRect(cursorLeft_, 0, CursorWidth, CursorHeight);
-}
-
-QRect TForm3::Label1Rect() const
-{
-    return QRect(readoutLeft_, ReadoutTop, ReadoutWidth(), QFontMetrics(readoutFont_).height());
+    return Label1->text();
 }
 
 void TForm3::showEvent(QShowEvent* event)
@@ -222,37 +247,34 @@ void TForm3::FormShow()
         RangeStart = Ranges[range].start;
         SpeedButtons[range]->setChecked(true);
     }
-    cursorLeft_ = CursorFor(ChosenFrequency, RangeStart, OpeningSpan(RangeStart));
+    Shape2->move(CursorFor(ChosenFrequency, RangeStart, OpeningSpan(RangeStart)), 0);
     ShowReadout();
-    readoutLeft_ = ::selectorscale::ReadoutLeft(cursorLeft_, ReadoutWidth());
+    PlaceReadout();
     dragging_ = false;
-    Redraw();
 }
 
 void TForm3::SpeedButton1Click(int index)
 {
     RangeStart = Ranges[index].start;
-    ChosenFrequency = FrequencyAt(cursorLeft_, RangeStart, OpeningSpan(RangeStart));
-    // The readout changes its text but keeps its place.
+    ChosenFrequency = FrequencyAt(CursorLeft(), RangeStart, OpeningSpan(RangeStart));
+    // The readout changes its text but keeps its left edge.
     ShowReadout();
-    Redraw();
 }
 
 void TForm3::Drop(int x)
 {
     if (x < 0 || x + CursorWidth >= BarWidth)
         return;
-    cursorLeft_ = x;
+    Shape2->move(x, 0);
     ChosenFrequency = FrequencyAt(x, RangeStart, DropSpan(RangeStart));
     ShowReadout();
-    readoutLeft_ = ::selectorscale::ReadoutLeft(x, ReadoutWidth());
-    Redraw();
+    PlaceReadout();
 }
 
 void TForm3::Shape1MouseDown(Qt::MouseButton button, QPoint pos)
 {
     // Any button on the cursor or the readout picks the cursor up at once.
-    if (Shape2Rect().contains(pos) || Label1Rect().contains(pos)) {
+    if (Shape2->geometry().contains(pos) || Label1->geometry().contains(pos)) {
         dragging_ = true;
         dragButton_ = button;
         Shape1->setCursor(Qt::DragMoveCursor);
@@ -277,11 +299,12 @@ void TForm3::Shape1MouseUp(Qt::MouseButton button, QPoint pos)
 
 void TForm3::ShowReadout()
 {
-    readout_ = numfmt::Fixed(ChosenFrequency, 5, 1) + QStringLiteral(" Hz");
+    // The readout's width follows its text.
+    Label1->setText(numfmt::Fixed(ChosenFrequency, 5, 1) + QStringLiteral(" Hz"));
+    Label1->adjustSize();
 }
 
-void TForm3::Redraw()
+void TForm3::PlaceReadout()
 {
-    PaintBar(Shape1->Picture(), cursorLeft_, readout_, readoutLeft_, readoutFont_);
-    Shape1->update();
+    Label1->move(::selectorscale::ReadoutLeft(CursorLeft(), ReadoutWidth()), ReadoutTop);
 }

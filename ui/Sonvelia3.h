@@ -7,6 +7,7 @@
 
 class PictureBox;
 class QButtonGroup;
+class QFrame;
 class QLabel;
 class QPushButton;
 class QToolButton;
@@ -55,8 +56,8 @@ double FrequencyAt(int x, int rangeStart, double span);
 // The readout's left edge for a cursor at L and a readout of the given width.
 int ReadoutLeft(int cursorLeft, int readoutWidth);
 
-// Draws the bar: black, the lime cursor at its left edge, the readout lime on black.
-void PaintBar(QImage& bar, int cursorLeft, const QString& readout, int readoutLeft, const QFont& font);
+// Draws the scale bar under the cursor and the readout: black all along.
+void PaintBar(QImage& bar);
 
 }  // namespace selectorscale
 
@@ -75,20 +76,20 @@ public:
     // The model whose fundamental the selector opens on; set by the page.
     void setModel(const tmodele* model) { model_ = model; }
 
-    PictureBox* Shape1 = nullptr;  // the bar, drawn with its cursor and readout
+    PictureBox* Shape1 = nullptr;  // the bar
+    QFrame* Shape2 = nullptr;      // the lime cursor, over the bar
+    QLabel* Label1 = nullptr;      // the readout, over the bar
     std::array<QToolButton*, 11> SpeedButtons{};
     QButtonGroup* RangeGroup = nullptr;
     QLabel* Label2 = nullptr;
     QPushButton* BitBtn1 = nullptr;
     QPushButton* BitBtn2 = nullptr;
 
-    // The cursor Shape2 and the readout Label1, as they stand in the bar.
-    int CursorLeft() const { return cursorLeft_; }
-    int ReadoutLeft() const { return readoutLeft_; }
+    // The cursor and the readout, as they stand in the bar.
+    int CursorLeft() const;
+    int ReadoutLeft() const;
     int ReadoutWidth() const;
-    const QString& ReadoutText() const { return readout_; }
-    QRect Shape2Rect() const;
-    QRect Label1Rect() const;
+    QString ReadoutText() const;
     bool Dragging() const { return dragging_; }
 
     void FormShow();
@@ -105,13 +106,9 @@ private:
     void Shape1MouseDown(Qt::MouseButton button, QPoint pos);
     void Shape1MouseUp(Qt::MouseButton button, QPoint pos);
     void ShowReadout();
-    void Redraw();
+    void PlaceReadout();
 
     const tmodele* model_ = nullptr;
-    QFont readoutFont_;
-    QString readout_;
-    int cursorLeft_ = 96;  // pixels, as the window is first built
-    int readoutLeft_ = 0;
     bool dragging_ = false;
     Qt::MouseButton dragButton_ = Qt::NoButton;
 };
