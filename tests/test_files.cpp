@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QIODevice>
+#include <QImage>
 #include <QTemporaryDir>
 #include <cmath>
 #include <functional>
@@ -321,6 +322,18 @@ TEST_F(FilesTest, UnusualButHarmlessValuesLoadAsWritten)
         ASSERT_EQ(ErrorOf([&] { model = ParseModelFile(bytes); }), QString());
         ExpectSameModel(*Build(spec), *model);
         EXPECT_EQ(ModelFileBytes(*model).toHex(), bytes.toHex()) << "writes back the same bytes";
+        // What loads is used like any model: rendered, then drawn in pictures of every size.
+        model->Render();
+        EXPECT_EQ(model->Samples.size(), std::size_t(spec.duration) * 8820);
+        for (const QSize size : {QSize(800, 150), QSize(3, 2), QSize(1, 1)}) {
+            QImage picture(size, QImage::Format_RGB32);
+            const double end = spec.duration / 10.0;  // seconds
+            model->DrawWaveform(picture, 0.0, end);
+            model->DrawWaveform(picture, end * 0.25, end * 0.2501);
+            model->DrawSpectrum(picture, end / 2);
+            model->DrawSonogram(picture);
+            model->DrawComponents(picture, end);
+        }
     }
 }
 
