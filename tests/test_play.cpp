@@ -298,6 +298,7 @@ TEST_F(PlayOnServer, ServerFrozenMidSoundCannotHoldPlay)
         EXPECT_EQ(err.Finish(), "end of capture\n");
         EXPECT_GE(took, 1000.0);
         EXPECT_LE(took, Milliseconds(1000ms + DrainGrace + LateMargin).count());
+        std::printf("[ frozen   ] a 1000 ms sound frozen at 300 ms returned after %.1f ms\n", took);
     }
     // Running again, the server serves the next call as if nothing had happened.
     const auto next = RenderedModel(3, 550.0, 2);
@@ -320,6 +321,7 @@ TEST_F(PlayOnServer, ServerFrozenBeforeTheCallCannotHoldPlay)
         std::fputs("end of capture\n", stderr);
         EXPECT_EQ(err.Finish(), "end of capture\n");
         EXPECT_LE(took, Milliseconds(ConnectDeadline + LateMargin).count());
+        std::printf("[ frozen   ] a call to a frozen server returned after %.1f ms\n", took);
     }
     const auto next = RenderedModel(2, 550.0, 2);
     std::vector<Timing> timings;
