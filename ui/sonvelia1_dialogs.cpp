@@ -92,6 +92,8 @@ void TForm1::Button3Click()
     if (Form2->exec() != QDialog::Accepted)
         return;
 
+    // Taken before pending events run: one of them could open the editor again and redraw it.
+    const tenveloppe drawn = Form2->WorkEnvelope;
     // The main window repaints where the editor stood before rendering holds the thread.
     QCoreApplication::processEvents();
     // A queued action handled just now may have replaced the model or its selection.
@@ -99,7 +101,6 @@ void TForm1::Button3Click()
     if (!CurrentModel || selected < 0 || std::size_t(selected) >= CurrentModel->Harmonics.size())
         return;
 
-    const tenveloppe& drawn = Form2->WorkEnvelope;
     const int peak = *std::max_element(drawn.begin(), drawn.end());
     // 0 / 0 at the first point: the all-zero drawing is refused before any envelope changes.
     if (peak == 0)
