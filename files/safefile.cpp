@@ -54,8 +54,11 @@ SafeFile::SafeFile(const QString& path) : target_(path)
     }
     if (fd_ < 0)
         throw IoError(EEXIST);
-    if (exists)
+    if (exists) {
+        // The replacement keeps the old file's owner (when allowed) and permissions.
+        [[maybe_unused]] const int owned = ::fchown(fd_, existing.st_uid, existing.st_gid);
         ::fchmod(fd_, existing.st_mode & 07777);
+    }
 }
 
 SafeFile::~SafeFile()
