@@ -161,7 +161,8 @@ int main(int argc, char** argv)
     }
     benchmark::RegisterBenchmark("RepeatedRenders", RepeatedRenders)
         ->Unit(benchmark::kMillisecond)
-        ->Iterations(1);
+        ->Iterations(1)
+        ->Repetitions(1);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
