@@ -15,8 +15,8 @@ const QColor Handle(128, 64, 0);    // magnifier handle
 const QColor Arrow(0, 0, 160);      // scrolling arrows
 const QColor Marker1(255, 0, 255);  // measurement cursor 1 (as in the measurement window)
 const QColor Marker2(0, 0, 255);    // measurement cursor 2
-const QColor DisabledInk(128, 128, 128);
-const QColor DisabledHighlight(255, 255, 255);
+constexpr int DisabledDark = 110;   // grey level of black in the disabled look, 0..255
+constexpr int DisabledLight = 235;  // grey level of white in the disabled look, 0..255
 
 void DrawMagnifier(QPainter& p, bool plus)
 {
@@ -112,30 +112,30 @@ QPixmap Draw(int index)
     return QPixmap::fromImage(image);
 }
 
-// The disabled look: the shape in grey, embossed with a white shadow one pixel down-right.
+// The disabled look: the picture in light greys, its shapes kept apart by their brightness,
+// over a white relief one pixel down and to the right.
 QPixmap Disable(const QPixmap& normal)
 {
     const QImage source = normal.toImage().convertToFormat(QImage::Format_ARGB32);
     QImage shape(source.size(), QImage::Format_ARGB32);
     shape.fill(Qt::transparent);
-    QImage shadow = shape;
+    QImage relief = shape;
     for (int y = 0; y < source.height(); ++y) {
         for (int x = 0; x < source.width(); ++x) {
-            const int alpha = qAlpha(source.pixel(x, y));
+            const QRgb pixel = source.pixel(x, y);
+            const int alpha = qAlpha(pixel);
             if (alpha == 0)
                 continue;
-            QColor grey = DisabledInk;
-            grey.setAlpha(alpha);
-            shape.setPixelColor(x, y, grey);
-            QColor light = DisabledHighlight;
-            light.setAlpha(alpha);
-            shadow.setPixelColor(x, y, light);
+            // Brightness 0..255 squeezed into DisabledDark..DisabledLight.
+            const int grey = DisabledDark + qGray(pixel) * (DisabledLight - DisabledDark) / 255;
+            shape.setPixel(x, y, qRgba(grey, grey, grey, alpha));
+            relief.setPixel(x, y, qRgba(255, 255, 255, alpha));
         }
     }
     QImage result(source.size(), QImage::Format_ARGB32_Premultiplied);
     result.fill(Qt::transparent);
     QPainter p(&result);
-    p.drawImage(1, 1, shadow);
+    p.drawImage(1, 1, relief);
     p.drawImage(0, 0, shape);
     p.end();
     return QPixmap::fromImage(result);
