@@ -745,7 +745,9 @@ TEST(MainWindowLifecycle, ResizeBeforeTheFirstModelOrWhileClosingDrawsNothing)
     hidden.FormResize();
     EXPECT_FALSE(Repainted(hidden.CourbeImg));
     EXPECT_EQ(hidden.CursorTime, 0.0);
+    EXPECT_EQ(hidden.ViewStart, 0.0);
     EXPECT_EQ(hidden.ViewEnd, 0.0);
+    EXPECT_EQ(hidden.ZoomFactor, 0);
 
     TForm1 shown;
     shown.show();

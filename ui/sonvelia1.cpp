@@ -619,6 +619,11 @@ void TForm1::connectUi()
             Guarded(this, &TForm1::PageSerieShow)();
     });
     connect(CheckListBox1, &QListWidget::itemClicked, this, Guarded(this, &TForm1::CheckListBox1Click));
+    // Moving the selection with the keys is a click too; a change made by code is not.
+    connect(CheckListBox1, &QListWidget::currentRowChanged, this, [this](int) {
+        if (CheckListBox1->hasFocus() && QApplication::mouseButtons() == Qt::NoButton)
+            Guarded(this, &TForm1::CheckListBox1Click)();
+    });
     click(ecouteEltSerieBtn, &TForm1::ecouteEltSerieBtnClick);
     click(effaceEltSerieBtn, &TForm1::effaceEltSerieBtnClick);
     click(EcouteSerieBtn, &TForm1::EcouteSerieBtnClick);
@@ -1009,13 +1014,13 @@ void TForm1::ApplyZoom()
     if (!CurrentModel)
         return;
     const double length = CurrentModel->Duration / 10.0;  // seconds
-    const double span = CurrentModel->Duration / (10.0 * ZoomFactor);
     if (ZoomFactor <= MinZoom) {
         ViewStart = 0.0;
         ViewEnd = length;
         CursorTime = length / 2.0;
     } else {
         // Laid around the cursor; cut short, not shifted, at the end of the sound.
+        const double span = CurrentModel->Duration / (10.0 * ZoomFactor);  // seconds
         const double start = CursorTime - span / 2.0;
         ViewStart = start > 0.0 ? start : 0.0;
         const double end = ViewStart + span;

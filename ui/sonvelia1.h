@@ -55,7 +55,7 @@ public:
     double CursorTime = 0.0;       // seconds
     double ViewStart = 0.0;        // seconds
     double ViewEnd = 0.0;          // seconds
-    std::uint16_t ZoomFactor = 1;  // 1..128, powers of two
+    std::uint16_t ZoomFactor = 0;  // 1..128, powers of two
 
     // ---- Shared operations on the view state --------------------------------------------
     // CursorTime = D/100, ZoomFactor = 1 ("x1"), ViewStart = 0, ViewEnd = D/10 - D/1000.
