@@ -67,10 +67,14 @@ struct Plan {
     reference_render::Frame frame;
     Kernel kernel{};
     int top = 0;                             // highest active rank
-    std::vector<double> coefficients;        // Segments x (top + 1) x {Re a, Im a, Re b, Im b}
+    int rows = 0;                            // coefficient rows per segment: ranks 0..top, then zeros
+    std::vector<double> coefficients;        // Segments x rows x {Re a, Im a, Re b, Im b}
     std::array<bool, Segments> flat{};       // the segment's betas are all 0
     std::array<int, Segments> segmentTop{};  // highest rank sounding in the segment: Horner starts there
-    long double phaseStep = 0;               // 2π f0 / 44100, radians per sample
+    std::vector<FastOp> ops;                 // the sparse segments' steps, one run per segment
+    std::array<int, Segments> opStart{}, opCount{}, powers{};
+    std::array<bool, Segments> sparse{};  // the segment skips its silent ranks
+    long double phaseStep = 0;            // 2π f0 / 44100, radians per sample
     long double glide = 0;
     int steps = 0;          // recurrence steps per chunk
     long chunkSamples = 0;  // lanes x steps
@@ -81,6 +85,54 @@ struct Plan {
     // Shared chirp phase of sample i in radians, unreduced: 2π f0 / 44100 x (i + g i² / n).
     long double Theta(long double i) const { return phaseStep * (i + glide * (i * i) / frame.n); }
 };
+
+// Appends the steps that multiply p by w^gap, adding row `row` at the last of them.
+void AddGap(std::vector<FastOp>& ops, int gap, int row, int zeroRow, int& powers)
+{
+    for (int b = 0; b < MaxPowers; ++b) {
+        if ((gap >> b & 1) == 0)
+            continue;
+        const bool last = gap >> (b + 1) == 0;
+        ops.push_back({std::uint16_t(b), std::uint16_t(last ? row : zeroRow)});
+        powers = std::max(powers, b + 1);
+    }
+}
+
+// Where Horner's rule starts in segment s, whether the envelope is flat there, and, when few ranks
+// sound, far apart, the steps that skip the silent ones.
+void PlanSegment(Plan& plan, int s)
+{
+    const double* c = &plan.coefficients[std::size_t(s) * plan.rows * 4];
+    const int zeroRow = plan.rows - 1;
+    bool flat = true;
+    std::array<int, 256> sounding;  // ranks with a coefficient, highest first
+    int soundingCount = 0;
+    for (int k = zeroRow - 1; k >= 0; --k) {
+        flat = flat && c[4 * k + 2] == 0 && c[4 * k + 3] == 0;
+        if (c[4 * k] != 0 || c[4 * k + 1] != 0 || c[4 * k + 2] != 0 || c[4 * k + 3] != 0)
+            sounding[soundingCount++] = k;
+    }
+    plan.flat[s] = flat;
+    plan.segmentTop[s] = soundingCount > 0 ? sounding[0] : 0;
+    if (soundingCount == 0)
+        return;
+
+    const std::size_t start = plan.ops.size();
+    int powers = 1;
+    for (int j = 1; j < soundingCount; ++j)
+        AddGap(plan.ops, sounding[j - 1] - sounding[j], sounding[j], zeroRow, powers);
+    AddGap(plan.ops, sounding[soundingCount - 1], zeroRow, zeroRow, powers);
+    // A sparse step costs about a dense one plus a load; each power beyond w one squaring.
+    const int sparseCost = int(plan.ops.size() - start) + (powers - 1);
+    if (5 * sparseCost < 4 * plan.segmentTop[s]) {
+        plan.sparse[s] = true;
+        plan.opStart[s] = int(start);
+        plan.opCount[s] = int(plan.ops.size() - start);
+        plan.powers[s] = powers;
+    } else {
+        plan.ops.resize(start);
+    }
+}
 
 enum class Route { Silent, Reference, Fast };
 
@@ -115,7 +167,8 @@ Route MakePlan(const tmodele& model, Kernel kernel, double minimumBound, Plan& p
     // 1. The polynomial's coefficients per segment, in sample units: harmonic h adds
     //    q e^{j phase} (e_s + r (e_{s+1} - e_s) / L) to rank Rank, q = 10000 Amplitude / (255 B).
     const int ranks = plan.top + 1;
-    std::vector<long double> sums(std::size_t(Segments) * ranks * 4, 0.0L);
+    plan.rows = ranks + 1;
+    std::vector<long double> sums(std::size_t(Segments) * plan.rows * 4, 0.0L);
     double sumWeights = 0;        // sample units: sum of |c_k| over the rendering, at most 10000
     double sumRankedWeights = 0;  // the same weighted by rank + 1
     for (const tharmonique& h : model.Harmonics) {
@@ -128,7 +181,7 @@ Route MakePlan(const tmodele& model, Kernel kernel, double minimumBound, Plan& p
             const long double level = h.Envelope[s];
             const long double slope =
                 (int(h.Envelope[s + 1]) - int(h.Envelope[s])) / (long double)frame.segment;
-            long double* c = &sums[(std::size_t(s) * ranks + h.Rank) * 4];
+            long double* c = &sums[(std::size_t(s) * plan.rows + h.Rank) * 4];
             c[0] += re * level;
             c[1] += im * level;
             c[2] += re * slope;
@@ -139,18 +192,8 @@ Route MakePlan(const tmodele& model, Kernel kernel, double minimumBound, Plan& p
         sumRankedWeights += weight * (h.Rank + 1);
     }
     plan.coefficients.assign(sums.begin(), sums.end());
-    for (int s = 0; s < Segments; ++s) {
-        const double* c = &plan.coefficients[std::size_t(s) * ranks * 4];
-        bool flat = true;
-        int top = 0;
-        for (int k = 0; k < ranks; ++k) {
-            flat = flat && c[4 * k + 2] == 0 && c[4 * k + 3] == 0;
-            if (c[4 * k] != 0 || c[4 * k + 1] != 0 || c[4 * k + 2] != 0 || c[4 * k + 3] != 0)
-                top = k;
-        }
-        plan.flat[s] = flat;
-        plan.segmentTop[s] = top;
-    }
+    for (int s = 0; s < Segments; ++s)
+        PlanSegment(plan, s);
 
     // 2. Chunks and the recurrence's constant phasors.
     const int lanes = kernel.lanes;
@@ -218,10 +261,14 @@ std::size_t RenderChunk(const Plan& plan, long chunkIndex, std::uint8_t* out)
     std::int16_t values[MaxChunkSamples];
     std::uint32_t flagged[MaxChunkSamples];
     FastChunk chunk;
-    const int ranks = plan.top + 1;
-    chunk.coefficients = &plan.coefficients[std::size_t(s) * ranks * 4];
+    chunk.coefficients = &plan.coefficients[std::size_t(s) * plan.rows * 4];
     chunk.topRank = plan.segmentTop[s];
     chunk.flat = plan.flat[s];
+    if (plan.sparse[s]) {
+        chunk.ops = plan.ops.data() + plan.opStart[s];
+        chunk.opCount = plan.opCount[s];
+        chunk.powers = plan.powers[s];
+    }
     chunk.wRe = wRe;
     chunk.wIm = wIm;
     chunk.omegaRe = omegaRe;
@@ -312,6 +359,7 @@ RenderFastReport RenderFast(const tmodele& model, std::uint8_t* out, const Rende
     }
     report.isa = plan.kernel.isa;
     report.bound = plan.bound;
+    report.sparseSegments = int(std::count(plan.sparse.begin(), plan.sparse.end(), true));
 
     const long chunks = Segments * plan.chunksPerSegment;
     unsigned threads = options.threads;

@@ -28,6 +28,7 @@ struct RenderFastReport {
     std::size_t recomputedSamples = 0;  // samples left to the reference by the error bound
     double bound = 0;                   // bound on the error of a sample value before rounding
     RenderIsa isa = RenderIsa::Auto;    // kernel used
+    int sparseSegments = 0;             // envelope segments whose silent ranks were skipped, 0..45
     unsigned threads = 0;               // threads used, the caller's included
 };
 

@@ -11,11 +11,23 @@
 // c_k(r) = alpha_k + r beta_k (already scaled to sample units) and w = e^{j theta(i)} the shared
 // chirp phasor, by Horner's rule in double precision. The phasors advance by a complex recurrence:
 // w <- w Omega, Omega <- Omega C.
+//
+// When few ranks sound, far apart, Horner's rule skips the silent ones: each step of `ops`
+// multiplies p by one power w^(2^power) and adds one coefficient row (a row of zeros between the
+// powers of one gap), and the last steps multiply by w^(lowest rank).
+struct FastOp {
+    std::uint16_t power;        // p <- p w^(2^power) ..., 0..7
+    std::uint16_t coefficient;  // ... + row `coefficient` of the coefficients
+};
+
 struct FastChunk {
     const double* coefficients = nullptr;  // (topRank + 1) x {Re alpha, Im alpha, Re beta, Im beta}
-    int topRank = 0;                       // highest rank, 0..255
+    int topRank = 0;                       // highest rank, 0..255: Horner's rule starts at its row
     bool flat = false;                     // every beta is 0: the envelope is flat on this segment
-    const double* wRe = nullptr;           // lanes: phasor of each lane's first sample
+    const FastOp* ops = nullptr;           // the sparse steps after the top row, or none: every rank
+    int opCount = 0;
+    int powers = 0;               // powers w^(2^b) the ops use, b < powers, at most MaxPowers
+    const double* wRe = nullptr;  // lanes: phasor of each lane's first sample
     const double* wIm = nullptr;
     const double* omegaRe = nullptr;  // lanes: each lane's phasor step
     const double* omegaIm = nullptr;
@@ -30,6 +42,8 @@ struct FastChunk {
 
 // Samples a chunk holds at most; the caller's buffers hold this many.
 inline constexpr int MaxChunkSamples = 2048;
+// Powers of w a sparse chunk may use: w, w^2, ..., w^128 span the gaps between ranks 0..255.
+inline constexpr int MaxPowers = 8;
 
 // Each returns the number of positions written to `flagged`.
 int RenderChunkSse2(const FastChunk& chunk);    // 2 doubles per vector, baseline x86-64

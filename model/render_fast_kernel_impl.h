@@ -7,9 +7,36 @@
 // `Isa` gives the vector type V of `Width` doubles, the matching integer type I and 16-bit type S,
 // Load, Splat, Fma(a, b, c) = a x b + c and the number of vectors side by side, `Groups`.
 
-// Evaluates one chunk (see FastChunk). Flat: every beta of the segment is 0, which saves two of
-// the six multiply-adds of a Horner step.
+// One step of Horner's rule on every group: p <- p x + c(r), where c(r) = alpha + r beta from the
+// row `c`. Flat: beta is 0, which saves two of the six multiply-adds.
 template <class Isa, bool Flat>
+inline void HornerStep(typename Isa::V* pr, typename Isa::V* pi, const typename Isa::V* xr,
+                       const typename Isa::V* xi, const typename Isa::V* r, const double* c)
+{
+    using V = typename Isa::V;
+    const V ar = Isa::Splat(c[0]);
+    const V ai = Isa::Splat(c[1]);
+    if constexpr (Flat) {
+        for (int g = 0; g < Isa::Groups; ++g) {
+            const V re = Isa::Fma(pr[g], xr[g], Isa::Fma(-pi[g], xi[g], ar));
+            const V im = Isa::Fma(pr[g], xi[g], Isa::Fma(pi[g], xr[g], ai));
+            pr[g] = re;
+            pi[g] = im;
+        }
+    } else {
+        const V br = Isa::Splat(c[2]);
+        const V bi = Isa::Splat(c[3]);
+        for (int g = 0; g < Isa::Groups; ++g) {
+            const V re = Isa::Fma(pr[g], xr[g], Isa::Fma(-pi[g], xi[g], Isa::Fma(r[g], br, ar)));
+            const V im = Isa::Fma(pr[g], xi[g], Isa::Fma(pi[g], xr[g], Isa::Fma(r[g], bi, ai)));
+            pr[g] = re;
+            pi[g] = im;
+        }
+    }
+}
+
+// Evaluates one chunk (see FastChunk): every rank from the top row down, or the sparse steps.
+template <class Isa, bool Flat, bool Sparse>
 int RenderChunkWith(const FastChunk& chunk)
 {
     using V = typename Isa::V;
@@ -56,27 +83,29 @@ int RenderChunkWith(const FastChunk& chunk)
                 pi[g] = Flat ? ai : Isa::Fma(r[g], bi, ai);
             }
         }
-        for (int k = top - 1; k >= 0; --k) {
-            const double* c = coefficients + 4 * k;
-            const V ar = Isa::Splat(c[0]);
-            const V ai = Isa::Splat(c[1]);
-            if constexpr (Flat) {
+        if constexpr (Sparse) {
+            // w^(2^b) by repeated squaring, then one power per step.
+            V powerRe[MaxPowers][G], powerIm[MaxPowers][G];
+            for (int g = 0; g < G; ++g) {
+                powerRe[0][g] = wr[g];
+                powerIm[0][g] = wi[g];
+            }
+            for (int b = 1; b < chunk.powers; ++b) {
                 for (int g = 0; g < G; ++g) {
-                    const V re = Isa::Fma(pr[g], wr[g], Isa::Fma(-pi[g], wi[g], ar));
-                    const V im = Isa::Fma(pr[g], wi[g], Isa::Fma(pi[g], wr[g], ai));
-                    pr[g] = re;
-                    pi[g] = im;
-                }
-            } else {
-                const V br = Isa::Splat(c[2]);
-                const V bi = Isa::Splat(c[3]);
-                for (int g = 0; g < G; ++g) {
-                    const V re = Isa::Fma(pr[g], wr[g], Isa::Fma(-pi[g], wi[g], Isa::Fma(r[g], br, ar)));
-                    const V im = Isa::Fma(pr[g], wi[g], Isa::Fma(pi[g], wr[g], Isa::Fma(r[g], bi, ai)));
-                    pr[g] = re;
-                    pi[g] = im;
+                    const V a = powerRe[b - 1][g];
+                    const V c = powerIm[b - 1][g];
+                    powerRe[b][g] = Isa::Fma(a, a, -(c * c));
+                    powerIm[b][g] = (a + a) * c;
                 }
             }
+            for (int o = 0; o < chunk.opCount; ++o) {
+                const FastOp op = chunk.ops[o];
+                HornerStep<Isa, Flat>(pr, pi, powerRe[op.power], powerIm[op.power], r,
+                                      coefficients + 4 * op.coefficient);
+            }
+        } else {
+            for (int k = top - 1; k >= 0; --k)
+                HornerStep<Isa, Flat>(pr, pi, wr, wi, r, coefficients + 4 * k);
         }
 
         // 2. The sample is Im p, rounded half to even; a value that lies too near a rounding
@@ -123,5 +152,8 @@ int RenderChunkWith(const FastChunk& chunk)
 template <class Isa>
 int RenderChunkFor(const FastChunk& chunk)
 {
-    return chunk.flat ? RenderChunkWith<Isa, true>(chunk) : RenderChunkWith<Isa, false>(chunk);
+    if (chunk.ops != nullptr)
+        return chunk.flat ? RenderChunkWith<Isa, true, true>(chunk)
+                          : RenderChunkWith<Isa, false, true>(chunk);
+    return chunk.flat ? RenderChunkWith<Isa, true, false>(chunk) : RenderChunkWith<Isa, false, false>(chunk);
 }

@@ -107,6 +107,32 @@ TEST(RenderFastIdentity, SamplesNearARoundingBoundaryGoToTheReference)
     }
 }
 
+// Few ranks far apart: Horner's rule skips the silent ranks with powers of w.
+TEST(RenderFastIdentity, SparseRankSets)
+{
+    const std::vector<std::vector<int>> rankSets = {
+        {50},          {1, 50}, {40, 17, 3, 17}, {255}, {0, 128, 255}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 200},
+        {31, 63, 127},
+    };
+    for (const auto& ranks : rankSets) {
+        auto model = MakeWorstCaseModel(5);
+        model->Duration = 6;
+        model->Glide = 0.8;
+        model->Fundamental = 3000;
+        model->Harmonics.resize(ranks.size());
+        for (std::size_t k = 0; k < ranks.size(); ++k)
+            model->Harmonics[k].Rank = std::uint8_t(ranks[k]);
+        const auto reference = Reference(*model);
+        for (RenderIsa isa : SupportedIsas()) {
+            RenderFastReport report;
+            EXPECT_EQ(CountMismatchingSamples(Fast(*model, {1, isa}, &report), reference), 0u)
+                << "ranks from " << ranks.front() << ", kernel " << RenderIsaName(isa);
+            EXPECT_FALSE(report.usedReference);
+            EXPECT_GT(report.sparseSegments, 0) << "ranks from " << ranks.front();
+        }
+    }
+}
+
 struct OddModel {
     const char* name;
     void (*change)(tmodele&);
