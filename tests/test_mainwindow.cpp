@@ -758,6 +758,20 @@ TEST(MainWindowLifecycle, ResizeBeforeTheFirstModelOrWhileClosingDrawsNothing)
     EXPECT_FALSE(Repainted(shown.CourbeImg));
 }
 
+TEST(MainWindowLifecycle, OnlyTheFirstShowingBuildsAModel)
+{
+    TForm1 form;
+    form.show();
+    Settle();
+    form.ZoomBtn->click();
+    const tmodele* first = form.CurrentModel.get();
+    form.hide();  // as when minimised, then brought back
+    form.show();
+    Settle();
+    EXPECT_EQ(form.CurrentModel.get(), first);
+    EXPECT_EQ(form.ZoomFactor, 2);
+}
+
 TEST(MainWindowLifecycle, QuitAndCloseButtonBothReleaseEveryModel)
 {
     for (const bool byMenu : {true, false}) {
