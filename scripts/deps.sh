@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libpulse-dev pulseaudio pulseaudio-utils
   libgtest-dev libgmock-dev libbenchmark-dev
-  sox fonts-dejavu-core
+  sox fonts-dejavu-core qt6-translations-l10n
 )
 if [ "${1:-}" = "--test" ]; then
   shift
