@@ -23,7 +23,7 @@ namespace {
 
 // --- An encoder of our own, written from the record's table, to check the program's bytes. ---
 
-struct HarmonicSpec {
+struct HarmonicRecipe {
     int active = 1;
     int rank = 1;
     double amplitude = 1.0;
@@ -40,49 +40,49 @@ struct HarmonicSpec {
     }
 };
 
-struct ModelSpec {
+struct ModelRecipe {
     double fundamental = 440.0;
     double glide = 0.0;
     int duration = 10;
     int flag = 1;
-    std::vector<HarmonicSpec> harmonics{HarmonicSpec{}};
+    std::vector<HarmonicRecipe> harmonics{HarmonicRecipe{}};
     std::int32_t count = -1;  // written count; -1 writes the real one
 };
 
-QByteArray Encode(const ModelSpec& spec)
+QByteArray Encode(const ModelRecipe& recipe)
 {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
     out.setFloatingPointPrecision(QDataStream::DoublePrecision);
-    out << qint32(spec.count >= 0 ? spec.count : qint32(spec.harmonics.size())) << spec.fundamental
-        << spec.glide << quint16(spec.duration) << quint8(spec.flag);
-    for (const HarmonicSpec& h : spec.harmonics) {
+    out << qint32(recipe.count >= 0 ? recipe.count : qint32(recipe.harmonics.size())) << recipe.fundamental
+        << recipe.glide << quint16(recipe.duration) << quint8(recipe.flag);
+    for (const HarmonicRecipe& h : recipe.harmonics) {
         out << quint8(h.active) << quint8(h.rank) << h.amplitude << h.phase;
         out.writeRawData(reinterpret_cast<const char*>(h.envelope.data()), 46);
     }
     return bytes;
 }
 
-QByteArray EncodeSeries(const std::vector<ModelSpec>& models, qint32 count)
+QByteArray EncodeSeries(const std::vector<ModelRecipe>& models, qint32 count)
 {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
     out << count;
-    for (const ModelSpec& m : models)
+    for (const ModelRecipe& m : models)
         bytes += Encode(m);
     return bytes;
 }
 
-std::unique_ptr<tmodele> Build(const ModelSpec& spec)
+std::unique_ptr<tmodele> Build(const ModelRecipe& recipe)
 {
     auto model = std::make_unique<tmodele>();
-    model->Fundamental = spec.fundamental;
-    model->Glide = spec.glide;
-    model->Duration = std::uint16_t(spec.duration);
-    model->SpareFlag = std::uint8_t(spec.flag);
-    for (const HarmonicSpec& h : spec.harmonics) {
+    model->Fundamental = recipe.fundamental;
+    model->Glide = recipe.glide;
+    model->Duration = std::uint16_t(recipe.duration);
+    model->SpareFlag = std::uint8_t(recipe.flag);
+    for (const HarmonicRecipe& h : recipe.harmonics) {
         tharmonique record;
         record.Active = std::uint8_t(h.active);
         record.Rank = std::uint8_t(h.rank);
@@ -95,25 +95,25 @@ std::unique_ptr<tmodele> Build(const ModelSpec& spec)
 }
 
 // A model that exercises every field: three ranks, one switched off, odd envelopes.
-ModelSpec Varied()
+ModelRecipe Varied()
 {
-    ModelSpec spec;
-    spec.fundamental = 261.63;
-    spec.glide = -0.253;
-    spec.duration = 7;
-    spec.flag = 1;
-    spec.harmonics.clear();
+    ModelRecipe recipe;
+    recipe.fundamental = 261.63;
+    recipe.glide = -0.253;
+    recipe.duration = 7;
+    recipe.flag = 1;
+    recipe.harmonics.clear();
     for (int rank : {1, 3, 7}) {
-        HarmonicSpec h;
+        HarmonicRecipe h;
         h.rank = rank;
         h.active = rank == 3 ? 0 : 1;
         h.amplitude = 1.0 / rank;
         h.phase = rank * 30 * M_PI / 180;
         for (int k = 0; k < 46; ++k)
             h.envelope[std::size_t(k)] = std::uint8_t((k * 37 + rank * 11) % 256);
-        spec.harmonics.push_back(h);
+        recipe.harmonics.push_back(h);
     }
-    return spec;
+    return recipe;
 }
 
 void ExpectSameModel(const tmodele& a, const tmodele& b)
@@ -177,11 +177,11 @@ TEST_F(FilesTest, NewModelIsTheEightySevenBytesOfItsRecord)
 
 TEST_F(FilesTest, RecordsFollowListOrderAndEveryField)
 {
-    const ModelSpec spec = Varied();
-    const auto model = Build(spec);
+    const ModelRecipe recipe = Varied();
+    const auto model = Build(recipe);
     const QByteArray bytes = ModelFileBytes(*model);
     EXPECT_EQ(bytes.size(), 23 + 3 * 64);
-    EXPECT_EQ(bytes.toHex(), Encode(spec).toHex());
+    EXPECT_EQ(bytes.toHex(), Encode(recipe).toHex());
 }
 
 TEST_F(FilesTest, SeriesFilesAreACountAndTheRecords)
@@ -194,21 +194,21 @@ TEST_F(FilesTest, SeriesFilesAreACountAndTheRecords)
     }
     const QByteArray twoBytes = SeriesFileBytes(two);
     EXPECT_EQ(twoBytes.size(), 178);
-    EXPECT_EQ(twoBytes.toHex(), EncodeSeries({ModelSpec{}, ModelSpec{}}, 2).toHex());
+    EXPECT_EQ(twoBytes.toHex(), EncodeSeries({ModelRecipe{}, ModelRecipe{}}, 2).toHex());
 
     // Models of 1, 2 and 3 harmonics: 4 + 87 + 151 + 215 = 457 bytes.
-    std::vector<ModelSpec> specs;
+    std::vector<ModelRecipe> recipes;
     SeriesModels three;
     for (int c = 1; c <= 3; ++c) {
-        ModelSpec spec = Varied();
-        spec.harmonics.resize(std::size_t(c));
-        spec.duration = 5 * c;
-        specs.push_back(spec);
-        three.push_back(Build(spec));
+        ModelRecipe recipe = Varied();
+        recipe.harmonics.resize(std::size_t(c));
+        recipe.duration = 5 * c;
+        recipes.push_back(recipe);
+        three.push_back(Build(recipe));
     }
     const QByteArray threeBytes = SeriesFileBytes(three);
     EXPECT_EQ(threeBytes.size(), 457);
-    EXPECT_EQ(threeBytes.toHex(), EncodeSeries(specs, 3).toHex());
+    EXPECT_EQ(threeBytes.toHex(), EncodeSeries(recipes, 3).toHex());
 }
 
 // --- Round trips ---
@@ -255,11 +255,11 @@ TEST_F(FilesTest, SeriesRoundTripKeepsOrderAndSounds)
 {
     SeriesModels saved;
     for (int c = 1; c <= 3; ++c) {
-        ModelSpec spec = Varied();
-        spec.harmonics.resize(std::size_t(c));
-        spec.fundamental = 100.0 * c;
-        spec.duration = c;
-        saved.push_back(Build(spec));
+        ModelRecipe recipe = Varied();
+        recipe.harmonics.resize(std::size_t(c));
+        recipe.fundamental = 100.0 * c;
+        recipe.duration = c;
+        saved.push_back(Build(recipe));
         saved.back()->Render();
     }
     SaveSeriesFile(Path("s.ssm"), saved);
@@ -280,54 +280,54 @@ TEST_F(FilesTest, UnusualButHarmlessValuesLoadAsWritten)
 {
     struct Case {
         const char* what;
-        std::function<void(ModelSpec&)> change;
+        std::function<void(ModelRecipe&)> change;
     };
     const std::vector<Case> cases = {
-        {"duration 41", [](ModelSpec& s) { s.duration = 41; }},
-        {"duration 600", [](ModelSpec& s) { s.duration = 600; }},
-        {"duration 1", [](ModelSpec& s) { s.duration = 1; }},
-        {"glide beyond the spinners", [](ModelSpec& s) { s.glide = 3.5; }},
-        {"negative glide", [](ModelSpec& s) { s.glide = -2.0; }},
-        {"flag byte 7", [](ModelSpec& s) { s.flag = 7; }},
+        {"duration 41", [](ModelRecipe& s) { s.duration = 41; }},
+        {"duration 600", [](ModelRecipe& s) { s.duration = 600; }},
+        {"duration 1", [](ModelRecipe& s) { s.duration = 1; }},
+        {"glide beyond the spinners", [](ModelRecipe& s) { s.glide = 3.5; }},
+        {"negative glide", [](ModelRecipe& s) { s.glide = -2.0; }},
+        {"flag byte 7", [](ModelRecipe& s) { s.flag = 7; }},
         {"ranks out of order and repeated",
-         [](ModelSpec& s) {
+         [](ModelRecipe& s) {
              s.harmonics[0].rank = 9;
              s.harmonics[1].rank = 2;
              s.harmonics[2].rank = 2;
          }},
         {"ranks 0 and 255",
-         [](ModelSpec& s) {
+         [](ModelRecipe& s) {
              s.harmonics[1].rank = 0;
              s.harmonics[2].rank = 255;
          }},
         {"amplitude above 1 and negative",
-         [](ModelSpec& s) {
+         [](ModelRecipe& s) {
              s.harmonics[0].amplitude = 4.0;
              s.harmonics[2].amplitude = -0.5;
          }},
         {"all switched off",
-         [](ModelSpec& s) {
+         [](ModelRecipe& s) {
              for (auto& h : s.harmonics)
                  h.active = 0;
          }},
-        {"255 harmonics", [](ModelSpec& s) { s.harmonics.resize(255, s.harmonics[0]); }},
-        {"fundamental far above hearing", [](ModelSpec& s) { s.fundamental = 1e6; }},
+        {"255 harmonics", [](ModelRecipe& s) { s.harmonics.resize(255, s.harmonics[0]); }},
+        {"fundamental far above hearing", [](ModelRecipe& s) { s.fundamental = 1e6; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ModelSpec spec = Varied();
-        c.change(spec);
-        const QByteArray bytes = Encode(spec);
+        ModelRecipe recipe = Varied();
+        c.change(recipe);
+        const QByteArray bytes = Encode(recipe);
         std::unique_ptr<tmodele> model;
         ASSERT_EQ(ErrorOf([&] { model = ParseModelFile(bytes); }), QString());
-        ExpectSameModel(*Build(spec), *model);
+        ExpectSameModel(*Build(recipe), *model);
         EXPECT_EQ(ModelFileBytes(*model).toHex(), bytes.toHex()) << "writes back the same bytes";
         // What loads is used like any model: rendered, then drawn in pictures of every size.
         model->Render();
-        EXPECT_EQ(model->Samples.size(), std::size_t(spec.duration) * 8820);
+        EXPECT_EQ(model->Samples.size(), std::size_t(recipe.duration) * 8820);
         for (const QSize size : {QSize(800, 150), QSize(3, 2), QSize(1, 1)}) {
             QImage picture(size, QImage::Format_RGB32);
-            const double end = spec.duration / 10.0;  // seconds
+            const double end = recipe.duration / 10.0;  // seconds
             model->DrawWaveform(picture, 0.0, end);
             model->DrawWaveform(picture, end * 0.25, end * 0.2501);
             model->DrawSpectrum(picture, end / 2);
@@ -518,10 +518,10 @@ TEST_F(FilesTest, FullDiskKeepsThePreviousFile)
     const QByteArray previous = QByteArray(40000, 'p');
     WriteContent(place.Path() + "/big.ssm", previous);
     SeriesModels series;
-    ModelSpec spec = Varied();
-    spec.harmonics.resize(255, spec.harmonics[0]);  // 16,343 bytes a model
+    ModelRecipe recipe = Varied();
+    recipe.harmonics.resize(255, recipe.harmonics[0]);  // 16,343 bytes a model
     for (int k = 0; k < 4; ++k)
-        series.push_back(Build(spec));
+        series.push_back(Build(recipe));
     EXPECT_EQ(ErrorOf([&] { SaveSeriesFile(place.Path() + "/big.ssm", series); }), "Disque plein");
     EXPECT_EQ(FileContent(place.Path() + "/big.ssm"), previous);
     EXPECT_EQ(FolderNames(place.Path()), QStringList{"big.ssm"}) << "the temporary file is removed";
