@@ -17,7 +17,7 @@ TEST(RenderFastIdentityFull, LargeRandomCorpus)
             isas.push_back(isa);
     for (RenderIsa isa : isas) {
         for (unsigned threads : {1u, 2u}) {
-            std::size_t samples = 0, recomputed = 0, mismatches = 0;
+            std::size_t samples = 0, recomputed = 0, mismatches = 0, sparseSegments = 0;
             for (std::size_t m = 0; m < corpus.size(); ++m) {
                 std::vector<std::uint8_t> bytes(corpus[m]->SampleCount() * 2);
                 const RenderFastReport report = RenderFast(*corpus[m], bytes.data(), {threads, isa});
@@ -28,11 +28,15 @@ TEST(RenderFastIdentityFull, LargeRandomCorpus)
                 mismatches += wrong;
                 samples += corpus[m]->SampleCount();
                 recomputed += report.recomputedSamples;
+                sparseSegments += std::size_t(report.sparseSegments);
             }
             EXPECT_EQ(mismatches, 0u);
             EXPECT_LT(double(recomputed), 1e-4 * double(samples));
-            std::printf("kernel %s, %u thread(s): %zu samples, %zu mismatching, %zu left to the reference\n",
-                        RenderIsaName(isa), threads, samples, mismatches, recomputed);
+            EXPECT_GT(sparseSegments, 0u) << "the corpus should also take the gap-skipping steps";
+            std::printf(
+                "kernel %s, %u thread(s): %zu samples, %zu mismatching, %zu left to the reference, "
+                "%zu sparse segments\n",
+                RenderIsaName(isa), threads, samples, mismatches, recomputed, sparseSegments);
         }
     }
 }
