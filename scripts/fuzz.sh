@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Runs the libFuzzer targets (built by scripts/sanitize.sh, or by `cmake --preset sanitize`) side by
+# side for a bounded time each, starting from the seed corpora in fuzz/corpus. New inputs go to a
+# scratch folder, not into the repository. Any crash, leak, timeout or broken property fails the
+# run; the input is left in the artifacts folder for a regression test.
+#
+#   scripts/fuzz.sh [seconds per target (30)] [build folder (build-sanitize)] [artifacts folder]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-30}
+build=${2:-build-sanitize}
+artifacts=${3:-$(mktemp -d /tmp/sonvelia-fuzz-artifacts.XXXXXX)}
+mkdir -p "$artifacts"
+scratch=$(mktemp -d /tmp/sonvelia-fuzz.XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:detect_stack_use_after_return=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan.supp:print_suppressions=0}
+
+# target, seed folder, longest input in bytes: a whole model file of 255 harmonics; a series
+# of a few dozen models (longer ones only repeat records, and each costs a rendering).
+targets=(
+  "fuzz_modelfile model 16343"
+  "fuzz_seriesfile series 4096"
+  "fuzz_decimal decimal 64"
+)
+pids=()
+for entry in "${targets[@]}"; do
+  read -r target seeds maxlen <<<"$entry"
+  mkdir -p "$scratch/$target"
+  "$build/fuzz/$target" -max_total_time="$seconds" -max_len="$maxlen" -timeout=60 -rss_limit_mb=3072 \
+    -print_final_stats=1 -artifact_prefix="$artifacts/$target-" \
+    "$scratch/$target" "fuzz/corpus/$seeds" >"$scratch/$target.log" 2>&1 &
+  pids+=($!)
+done
+status=0
+for k in "${!targets[@]}"; do
+  read -r target _ <<<"${targets[$k]}"
+  if wait "${pids[$k]}"; then
+    summary=$(grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$scratch/$target.log" |
+      tr '\n' ' ')
+    cov=$(grep -Eo 'cov: [0-9]+ ft: [0-9]+' "$scratch/$target.log" | tail -1)
+    echo "fuzz: $target ok: $cov; $summary"
+  else
+    status=1
+    echo "fuzz: $target FAILED, input kept in $artifacts" >&2
+    tail -n 60 "$scratch/$target.log" >&2
+  fi
+done
+exit $status
