@@ -8,6 +8,7 @@ packages=(
   libpulse-dev pulseaudio pulseaudio-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   sox fonts-dejavu-core qt6-translations-l10n
+  desktop-file-utils appstream dpkg-dev
   clang libclang-rt-14-dev
 )
 if [ "${1:-}" = "--test" ]; then
