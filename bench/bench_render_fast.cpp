@@ -1,5 +1,5 @@
-// Reference synthesis and fast synthesis side by side: the worst case and the start model, per
-// kernel and thread count, and the memory a long run of renders leaves behind.
+// Reference synthesis and fast synthesis side by side: the worst case, a sparse model and the start
+// model, per kernel and thread count, and the memory a long run of renders leaves behind.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -45,6 +45,19 @@ std::unique_ptr<tmodele> StartModel()
     return model;
 }
 
+// The worst case with only ten of its harmonics, of ranks spread over 5..50: Horner's rule skips
+// the silent ranks.
+std::unique_ptr<tmodele> SparseModel()
+{
+    auto model = WorstCaseModel();
+    const int ranks[] = {5, 9, 14, 20, 27, 33, 38, 42, 47, 50};
+    std::vector<tharmonique> kept;
+    for (int rank : ranks)
+        kept.push_back(model->Harmonics[std::size_t(rank - 1)]);
+    model->Harmonics = kept;
+    return model;
+}
+
 void Reference(benchmark::State& state, std::unique_ptr<tmodele> (*make)())
 {
     const auto model = make();
@@ -67,6 +80,7 @@ void Fast(benchmark::State& state, std::unique_ptr<tmodele> (*make)(), RenderIsa
     state.counters["threads"] = report.threads;
     state.counters["recomputed"] = double(report.recomputedSamples);
     state.counters["bound"] = report.bound;
+    state.counters["sparse"] = report.sparseSegments;
 }
 
 // What the program calls: tmodele::Render, buffer allocation included, kernel and threads chosen
@@ -134,6 +148,7 @@ int main(int argc, char** argv)
         benchmark::TimeUnit unit;
     };
     for (const Case& c : {Case{"WorstCase", &WorstCaseModel, benchmark::kMillisecond},
+                          Case{"SparseRanks", &SparseModel, benchmark::kMillisecond},
                           Case{"StartModel", &StartModel, benchmark::kMicrosecond}}) {
         const std::string name = c.name;
         benchmark::RegisterBenchmark(("Reference/" + name).c_str(), Reference, c.make)
