@@ -34,7 +34,7 @@ struct FastChunk {
     double cRe = 1;  // the common change of the phasor steps from one step to the next
     double cIm = 0;
     double r0 = 0;     // position of the chunk's first sample inside its segment, samples
-    int steps = 0;     // 1..MaxChunkSteps
+    int steps = 0;     // steps x lanes <= MaxChunkSamples
     double limit = 0;  // a value farther than this from its nearest integer is left to the reference
     std::int16_t* values = nullptr;    // steps x lanes samples out
     std::uint32_t* flagged = nullptr;  // out: chunk positions whose rounding is left undecided
