@@ -21,10 +21,11 @@ struct FastOp {
 };
 
 struct FastChunk {
-    const double* coefficients = nullptr;  // (topRank + 1) x {Re alpha, Im alpha, Re beta, Im beta}
-    int topRank = 0;                       // highest rank, 0..255: Horner's rule starts at its row
-    bool flat = false;                     // every beta is 0: the envelope is flat on this segment
-    const FastOp* ops = nullptr;           // the sparse steps after the top row, or none: every rank
+    const double* coefficients =
+        nullptr;                  // rows: ranks 0, 1, ..., then zeros; {Re alpha, Im alpha, Re beta, Im beta}
+    int topRank = 0;              // highest rank, 0..255: Horner's rule starts at its row
+    bool flat = false;            // every beta is 0: the envelope is flat on this segment
+    const FastOp* ops = nullptr;  // the sparse steps after the top row, or none: every rank
     int opCount = 0;
     int powers = 0;               // powers w^(2^b) the ops use, b < powers, at most MaxPowers
     const double* wRe = nullptr;  // lanes: phasor of each lane's first sample

@@ -77,7 +77,7 @@ TEST(RenderFastIdentity, WorstCaseAndStartModel)
     }
 }
 
-TEST(RenderFastIdentity, RenderUsesTheFastPathWithTheReferenceBytes)
+TEST(RenderFastIdentity, RenderGivesTheReferenceBytes)
 {
     auto model = MakeWorstCaseModel(7);
     model->Duration = 12;
