@@ -21,8 +21,8 @@ struct FastOp {
 };
 
 struct FastChunk {
-    const double* coefficients =
-        nullptr;                  // rows: ranks 0, 1, ..., then zeros; {Re alpha, Im alpha, Re beta, Im beta}
+    // One row per rank 0, 1, ..., then a row of zeros; each {Re alpha, Im alpha, Re beta, Im beta}.
+    const double* coefficients = nullptr;
     int topRank = 0;              // highest rank, 0..255: Horner's rule starts at its row
     bool flat = false;            // every beta is 0: the envelope is flat on this segment
     const FastOp* ops = nullptr;  // the sparse steps after the top row, or none: every rank
