@@ -89,6 +89,9 @@ expected=(
   share/applications/$app_id.desktop
   share/metainfo/$app_id.metainfo.xml
   share/icons/hicolor/scalable/apps/sonvelia.svg
+  share/man/man1/sonvelia.1.gz
+  share/doc/sonvelia/changelog.gz
+  share/doc/sonvelia/copyright
 )
 for size in "${icon_sizes[@]}"; do expected+=("share/icons/hicolor/${size}x${size}/apps/sonvelia.png"); done
 # The manual's pictures go beside it: every picture it shows, and nothing it does not.
@@ -164,6 +167,11 @@ failures_before=$failures
 [ "$(field Section)" = sound ] || fail "Section is '$(field Section)'"
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 grep -q "<release version=\"$version\"" "$metainfo" || fail "the metainfo has no release $version"
+changelog_top=$(gzip -dc "$prefix/share/doc/sonvelia/changelog.gz" 2>/dev/null | head -1)
+[[ $changelog_top == "sonvelia ($version) "* ]] ||
+  fail "the change log starts with '$changelog_top', not with version $version"
+gzip -dc "$prefix/share/man/man1/sonvelia.1.gz" 2>/dev/null | grep -q '^\.TH SONVELIA 1 ' ||
+  fail "the manual page is not a section 1 page of sonvelia"
 [ "$failures" -eq "$failures_before" ] && pass "fields: $(field Package) $(field Version) $(field Architecture), section $(field Section)"
 
 # Depends is computed from the executable: every library it needs must come from a package that
