@@ -124,6 +124,16 @@ if [ -x "$real" ] && [ -f "$(dirname "$real")/sonveliamde.html" ]; then
 else
   fail "bin/sonvelia does not lead to an executable with sonveliamde.html beside it"
 fi
+# The installed program starts through the link and keeps running (it has no command line: it is
+# stopped after a while; 124 is timeout's status for a program it had to stop).
+QT_QPA_PLATFORM=offscreen timeout 3 "$link" >"$work/run.log" 2>&1
+status=$?
+if [ "$status" -eq 124 ]; then
+  pass "the installed program starts and runs"
+else
+  fail "the installed program ended with status $status: $(cat "$work/run.log")"
+fi
+
 failures_before=$failures
 for size in "${icon_sizes[@]}"; do
   icon=$prefix/share/icons/hicolor/${size}x${size}/apps/sonvelia.png
