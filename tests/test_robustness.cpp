@@ -419,8 +419,8 @@ TEST(ExtremeValues, LoadRenderAndDrawEveryPictureWhole)
              r.fundamental = 20000;
              r.harmonics[1].rank = 255;
          })},
-        {"longest duration, largest pitch and glide", with([&](Record& r) {
-             r.duration = 600;
+        {"past the spinner's duration, largest pitch and glide", with([&](Record& r) {
+             r.duration = 41;
              r.fundamental = big;
              r.glide = big;
          })},
