@@ -45,7 +45,7 @@ if out=$(desktop-file-validate "$desktop" 2>&1) && [ -z "$out" ]; then
 else
   fail "desktop-file-validate $desktop: $out"
 fi
-if out=$(appstreamcli validate --no-net "$metainfo" 2>&1); then
+if out=$(appstreamcli validate --strict --no-net "$metainfo" 2>&1); then
   pass "metainfo valid"
 else
   fail "appstreamcli validate: $out"
@@ -146,7 +146,7 @@ icon_name=$(sed -n 's/^Icon=//p' "$desktop")
 [ "$icon_name" = sonvelia ] || fail "the desktop entry's icon is '$icon_name', the installed icons are sonvelia"
 [ "$failures" -eq "$failures_before" ] && pass "icons: SVG and ${icon_sizes[*]} pixel PNGs, named as the entry says"
 if out=$(desktop-file-validate "$prefix/share/applications/$app_id.desktop" 2>&1) && [ -z "$out" ] &&
-   out=$(appstreamcli validate-tree --no-net "$stage" 2>&1); then
+   out=$(appstreamcli validate-tree --strict --no-net "$stage" 2>&1); then
   pass "installed desktop entry and metainfo valid together"
 else
   fail "installed tree: $out"
