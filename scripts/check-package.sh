@@ -57,6 +57,7 @@ grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainf
 
 # Every screenshot the metainfo lists is one of ours, stored in app/screenshots with the size the
 # metainfo states, and captioned in French as well as English.
+failures_before=$failures
 shots=0
 while read -r width height name; do
   shots=$((shots + 1))
@@ -72,7 +73,7 @@ done < <(sed -n 's|.*<image type="source" width="\([0-9]*\)" height="\([0-9]*\)"
   fail "some screenshots of the metainfo are not images under https://sonvelia.example.org/captures/"
 [ "$(grep -c '<caption xml:lang="fr">' "$metainfo")" -eq "$shots" ] ||
   fail "not every screenshot has a French caption"
-pass "$shots screenshots listed, stored and captioned"
+[ "$failures" -eq "$failures_before" ] && pass "$shots screenshots listed, stored and captioned"
 
 # --- 2. A real install into a staging folder --------------------------------------------------
 # The prefix is inside the staging folder itself, so nothing can land in the system.
