@@ -19,7 +19,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMouseEvent>
 #include <QScreen>
+#include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 #include <QTemporaryDir>
 #include <chrono>
 #include <cstdlib>
@@ -171,27 +175,70 @@ void ReportWindow(benchmark::State& state, const TForm1& w)
     state.counters["samples"] = double(w.CurrentModel ? w.CurrentModel->SampleCount() : 0);
 }
 
-// The worst edit: one step of the duration spinner, 39 → 40 tenths, as an arrow click makes it
-// (TUpDown::stepBy raises Click, which runs dureeUDClick). `toScreen`: the time also covers the
-// event loop repainting the waveform and spectrum pictures and flushing the window.
-void BM_WorstDurationEdit(benchmark::State& state, bool toScreen)
+// How the worst edit is made and how far the time runs.
+enum class Edit {
+    Handler,       // TUpDown::stepBy, as an arrow makes it: Click runs dureeUDClick; up to its return
+    ToScreen,      // the same, then the event loop until the pictures are repainted and flushed
+    MouseToScreen  // a press and release of the left button on the up arrow, then the repaint
+};
+
+// The spinner's up arrow, in its own coordinates.
+QPoint UpArrow(QSpinBox* spinner)
+{
+    QStyleOptionSpinBox option;
+    option.initFrom(spinner);
+    option.subControls = QStyle::SC_SpinBoxUp;
+    option.buttonSymbols = spinner->buttonSymbols();
+    option.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
+    option.frame = spinner->hasFrame();
+    return spinner->style()
+        ->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, spinner)
+        .center();
+}
+
+void SendMouse(QWidget* widget, QEvent::Type type, QPoint pos)
+{
+    const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+    QMouseEvent event(type, QPointF(pos), QPointF(widget->mapToGlobal(pos)), Qt::LeftButton, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+// The worst edit: one step of the duration spinner, 39 → 40 tenths, so that every step renders
+// and draws the 40-tenth model (setting 39 from code between steps raises nothing).
+void BM_WorstDurationEdit(benchmark::State& state, Edit edit)
 {
     TForm1& w = EditWindow();
+    const QPoint arrow = UpArrow(w.dureeUD);
     for (auto _ : state) {
         state.PauseTiming();
-        w.dureeUD->setValue(WorstDuration - 1);  // from code: raises nothing, the model keeps 40
+        w.dureeUD->setValue(WorstDuration - 1);
         Settle();
         state.ResumeTiming();
-        w.dureeUD->stepBy(1);
-        if (toScreen && !WaitForPaint({w.CourbeImg, w.SpectreImg}))
+        if (edit == Edit::MouseToScreen) {
+            SendMouse(w.dureeUD, QEvent::MouseButtonPress, arrow);
+            SendMouse(w.dureeUD, QEvent::MouseButtonRelease, arrow);
+        } else {
+            w.dureeUD->stepBy(1);
+        }
+        if (edit != Edit::Handler && !WaitForPaint({w.CourbeImg, w.SpectreImg}))
             state.SkipWithError("the pictures were not repainted");
+        if (w.dureeUD->value() != WorstDuration) {
+            state.SkipWithError("the spinner did not step");
+            break;
+        }
     }
     if (!w.CurrentModel || w.CurrentModel->Duration != WorstDuration || !w.CurrentModel->Rendered)
         state.SkipWithError("the step did not render the 40-tenth model");
     ReportWindow(state, w);
 }
-BENCHMARK_CAPTURE(BM_WorstDurationEdit, handler, false)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(BM_WorstDurationEdit, to_screen, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_WorstDurationEdit, handler, Edit::Handler)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_WorstDurationEdit, to_screen, Edit::ToScreen)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_WorstDurationEdit, mouse_to_screen, Edit::MouseToScreen)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // The edit's refresh steps one by one, on the same window and model.
 enum class Step { Render, Waveform, Cursor, Spectrum, Graph };
