@@ -173,6 +173,7 @@ void ReportWindow(benchmark::State& state, const TForm1& w)
     state.counters["width"] = w.width();
     state.counters["height"] = w.height();
     state.counters["samples"] = double(w.CurrentModel ? w.CurrentModel->SampleCount() : 0);
+    state.counters["graph"] = w.GraphChoice();  // 0 sonogram, 1 components
 }
 
 // How the worst edit is made and how far the time runs.
@@ -240,8 +241,30 @@ BENCHMARK_CAPTURE(BM_WorstDurationEdit, mouse_to_screen, Edit::MouseToScreen)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// For comparison, a glide step (percent spinner 29 → 30) on the same model: its handler also
+// redraws the graph (the sonogram, the default choice), so it costs more than a duration step.
+void BM_WorstGlideEdit(benchmark::State& state)
+{
+    TForm1& w = EditWindow();
+    const int percent = int(WorstGlide * 100);  // %
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.UpDown1->setValue(percent - 1);
+        Settle();
+        state.ResumeTiming();
+        w.UpDown1->stepBy(1);
+        if (!WaitForPaint({w.CourbeImg, w.SonogImg, w.SpectreImg}))
+            state.SkipWithError("the pictures were not repainted");
+    }
+    if (!w.CurrentModel || w.CurrentModel->Glide != percent / 100.0)
+        state.SkipWithError("the step did not set the glide");
+    ReportWindow(state, w);
+}
+BENCHMARK(BM_WorstGlideEdit)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The edit's refresh steps one by one, on the same window and model.
-enum class Step { Render, Waveform, Cursor, Spectrum, Graph };
+// The graph steps are not part of a duration edit; a glide edit redraws the graph as chosen.
+enum class Step { Render, Waveform, Cursor, Spectrum, Sonogram, Components };
 
 void BM_EditStep(benchmark::State& state, Step step)
 {
@@ -260,9 +283,14 @@ void BM_EditStep(benchmark::State& state, Step step)
             case Step::Spectrum:
                 w.RedrawSpectrum();
                 break;
-            case Step::Graph:
-                w.RedrawGraph();
-                break;  // not part of a duration edit
+            case Step::Sonogram:
+                w.CurrentModel->DrawSonogram(w.SonogImg->Picture());
+                w.SonogImg->update();
+                break;
+            case Step::Components:
+                w.CurrentModel->DrawComponents(w.SonogImg->Picture(), w.CursorTime);
+                w.SonogImg->update();
+                break;
         }
     }
     Settle();
@@ -272,7 +300,8 @@ BENCHMARK_CAPTURE(BM_EditStep, render, Step::Render)->Unit(benchmark::kMilliseco
 BENCHMARK_CAPTURE(BM_EditStep, waveform, Step::Waveform)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_EditStep, cursor, Step::Cursor)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_EditStep, spectrum, Step::Spectrum)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(BM_EditStep, graph_sonogram, Step::Graph)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_EditStep, sonogram, Step::Sonogram)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_EditStep, components, Step::Components)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Construction of the main window (with its hidden dialogs), showing it maximised, the first
 // model, and the event loop until the three pictures of the model page have been painted.
