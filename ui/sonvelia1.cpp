@@ -166,15 +166,28 @@ void TForm1::createUi()
 
     createModelPage();
     createSeriesPage();
+}
 
-    SaveDialog1 = Named(new QFileDialog(this), "SaveDialog1");
-    SaveDialog1->setOption(QFileDialog::DontUseNativeDialog);
-    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite);
-    OpenDialog1 = Named(new QFileDialog(this), "OpenDialog1");
-    OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
-    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+QFileDialog* TForm1::SaveDialog()
+{
+    if (SaveDialog1 == nullptr) {
+        SaveDialog1 = Named(new QFileDialog(this), "SaveDialog1");
+        SaveDialog1->setOption(QFileDialog::DontUseNativeDialog);
+        SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+        SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    return SaveDialog1;
+}
+
+QFileDialog* TForm1::OpenDialog()
+{
+    if (OpenDialog1 == nullptr) {
+        OpenDialog1 = Named(new QFileDialog(this), "OpenDialog1");
+        OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
+        OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+        OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+    }
+    return OpenDialog1;
 }
 
 void TForm1::createModelPage()

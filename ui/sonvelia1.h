@@ -236,8 +236,12 @@ public:
     PictureBox* seriesonog = nullptr;
 
     // Shared file dialogs (not the desktop's own: each command sets filter and extension).
+    // Made at their first use, through SaveDialog() and OpenDialog(): building one looks its
+    // icons up in the desktop's theme, about 50 ms each under X11, which the start need not wait for.
     QFileDialog* SaveDialog1 = nullptr;
     QFileDialog* OpenDialog1 = nullptr;
+    QFileDialog* SaveDialog();  // SaveDialog1, made if needed
+    QFileDialog* OpenDialog();  // OpenDialog1, made if needed
 
     // Dialogs, created hidden with the main window, owned by it through Qt.
     TForm2* Form2 = nullptr;

@@ -222,7 +222,7 @@ void TForm1::smodeleClick()
 {
     if (!CurrentModel)
         return;
-    SetUpDialog(SaveDialog1, ModelFilter, QStringLiteral("mdl"), true);
+    SetUpDialog(SaveDialog(), ModelFilter, QStringLiteral("mdl"), true);
     const QString path = RunDialog(SaveDialog1);
     if (path.isEmpty())
         return;
@@ -231,7 +231,7 @@ void TForm1::smodeleClick()
 
 void TForm1::unmodleClick()
 {
-    SetUpDialog(OpenDialog1, ModelFilter, QStringLiteral("mdl"), false);
+    SetUpDialog(OpenDialog(), ModelFilter, QStringLiteral("mdl"), false);
     const QString path = RunDialog(OpenDialog1);
     if (path.isEmpty())
         return;
@@ -269,7 +269,7 @@ void TForm1::sserie1Click()
 {
     if (Series.empty())
         return;
-    SetUpDialog(SaveDialog1, SeriesFilter, QStringLiteral("ssm"), true);
+    SetUpDialog(SaveDialog(), SeriesFilter, QStringLiteral("ssm"), true);
     const QString path = RunDialog(SaveDialog1);
     if (path.isEmpty())
         return;
@@ -279,7 +279,7 @@ void TForm1::sserie1Click()
 void TForm1::Chargerunesrie1Click()
 {
     PageControl1->setCurrentWidget(ModelePage);
-    SetUpDialog(OpenDialog1, SeriesFilter, QStringLiteral("ssm"), false);
+    SetUpDialog(OpenDialog(), SeriesFilter, QStringLiteral("ssm"), false);
     const QString path = RunDialog(OpenDialog1);
     if (path.isEmpty())
         return;
@@ -300,7 +300,7 @@ void TForm1::RecWavBtnClick()
 {
     if (!CurrentModel || CurrentModel->Rendered == 0)
         return;
-    SetUpDialog(SaveDialog1, WavFilter, QStringLiteral("wav"), true);
+    SetUpDialog(SaveDialog(), WavFilter, QStringLiteral("wav"), true);
     const QString path = RunDialog(SaveDialog1);
     if (path.isEmpty())
         return;
@@ -311,7 +311,7 @@ void TForm1::exportwavsClick()
 {
     if (Series.empty())
         return;
-    SetUpDialog(SaveDialog1, WavFilter, QStringLiteral("wav"), true);
+    SetUpDialog(SaveDialog(), WavFilter, QStringLiteral("wav"), true);
     const QString path = RunDialog(SaveDialog1);
     if (path.isEmpty())
         return;
