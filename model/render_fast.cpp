@@ -346,7 +346,9 @@ RenderFastReport RenderFast(const tmodele& model, std::uint8_t* out, const Rende
     Plan plan;
     switch (MakePlan(model, KernelFor(isa), options.minimumBound, plan)) {
         case Route::Silent:
-            std::memset(out, 0, std::size_t(plan.frame.n) * 2);
+            // A model of no duration has no buffer at all: memset may not be given a null one.
+            if (plan.frame.n > 0)
+                std::memset(out, 0, std::size_t(plan.frame.n) * 2);
             report.threads = 1;
             return report;
         case Route::Reference:
