@@ -8,6 +8,7 @@
 #include <memory>
 #include <random>
 
+#include "model/draw_components.h"
 #include "model/draw_waveform.h"
 #include "model/tmodele.h"
 
@@ -87,6 +88,30 @@ void BM_DrawComponents(benchmark::State& state)
     }
 }
 BENCHMARK(BM_DrawComponents)->Unit(benchmark::kMillisecond);
+
+// The components' curves computed the plain way and the fast way, at the size of the benchmark
+// above and at the main window's 1900 x 1000; "fallbacks" counts the points per drawing that the
+// fast way left to extended precision.
+void BM_DrawComponentsWith(benchmark::State& state, ComponentsMethod method)
+{
+    const tmodele& model = FourSecondModel();
+    QImage picture(int(state.range(0)), int(state.range(1)), QImage::Format_RGB32);
+    ComponentsCounts counts;
+    for (auto _ : state) {
+        DrawComponentsWith(model, picture, 1.5, method, &counts);
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+    state.counters["points"] = double(counts.points) / double(state.iterations());
+    state.counters["fallbacks"] = double(counts.fallbacks) / double(state.iterations());
+}
+BENCHMARK_CAPTURE(BM_DrawComponentsWith, Reference, ComponentsMethod::Reference)
+    ->Args({1200, 500})
+    ->Args({1900, 1000})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_DrawComponentsWith, Fast, ComponentsMethod::Fast)
+    ->Args({1200, 500})
+    ->Args({1900, 1000})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_DrawSpectrum(benchmark::State& state)
 {
