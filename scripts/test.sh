@@ -22,3 +22,9 @@ fi
 
 cd build
 ctest --output-on-failure -j2 --timeout 600 "$@"
+
+# ---- Robustness (docs/robustness.md): the suite again under ASan, LSan and UBSan, the long
+# "full" tests left out; then each fuzz target for 30 s from its seeds.
+cd ..
+scripts/sanitize.sh build-sanitize
+scripts/fuzz.sh 30 build-sanitize
