@@ -79,9 +79,9 @@ constexpr double Unit = DBL_EPSILON / 2;  // relative rounding error of one doub
 // sine and cosine taken, the columns in between turn by a fixed rotation. Error budget of the
 // sine, in units of Unit, with A = rank x 2pi + |phase| the largest angle: the double angle
 // against the extended one, 6 A; sin and cos of it, 2; the rounded step d = rank x 2pi / pw
-// carried over up to pw columns, 3 rank x 2pi; the rotation's own rounding, about 8 per column
-// since the restart. Doubled, plus the product by the height and its rounding to double. A
-// scaled value farther than that from a half is rounded the same way in both precisions.
+// carried over the up to 31 columns since the restart, at most 3 rank x 2pi; the rotation's own
+// rounding, about 8 per column since the restart. Doubled, plus the product by the height and its rounding to
+// double. A scaled value farther than that from a half is rounded the same way in both precisions.
 void FastPoints(std::vector<QPoint>& points, int pw, int baseline, int rank, double phase, long double height,
                 ComponentsCounts& counts)
 {
