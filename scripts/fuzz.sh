@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs the libFuzzer targets (built by scripts/sanitize.sh, or by `cmake --preset sanitize`) side by
-# side for a bounded time each, starting from the seed corpora in fuzz/corpus. New inputs go to a
+# Runs the libFuzzer targets (built by scripts/sanitize.sh, or by `cmake --preset sanitize`), two at a
+# time, for a bounded time each, starting from the seed corpora in fuzz/corpus. New inputs go to a
 # scratch folder, not into the repository. Any crash, leak, timeout or broken property fails the
 # run; the input is left in the artifacts folder for a regression test.
 #
@@ -26,27 +26,32 @@ targets=(
   "fuzz_seriesfile series 4096"
   "fuzz_decimal decimal 64"
 )
-pids=()
-for entry in "${targets[@]}"; do
-  read -r target seeds maxlen <<<"$entry"
-  mkdir -p "$scratch/$target"
-  "$build/fuzz/$target" -max_total_time="$seconds" -max_len="$maxlen" -timeout=60 -rss_limit_mb=3072 \
-    -print_final_stats=1 -artifact_prefix="$artifacts/$target-" \
-    "$scratch/$target" "fuzz/corpus/$seeds" >"$scratch/$target.log" 2>&1 &
-  pids+=($!)
-done
+# At most two at once: the machine may have no more cores to give.
 status=0
-for k in "${!targets[@]}"; do
-  read -r target _ <<<"${targets[$k]}"
-  if wait "${pids[$k]}"; then
-    summary=$(grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$scratch/$target.log" |
-      tr '\n' ' ')
-    cov=$(grep -Eo 'cov: [0-9]+ ft: [0-9]+' "$scratch/$target.log" | tail -1)
-    echo "fuzz: $target ok: $cov; $summary"
-  else
-    status=1
-    echo "fuzz: $target FAILED, input kept in $artifacts" >&2
-    tail -n 60 "$scratch/$target.log" >&2
-  fi
-done
+run_wave() {
+  local pids=() entry target seeds maxlen k
+  for entry in "$@"; do
+    read -r target seeds maxlen <<<"$entry"
+    mkdir -p "$scratch/$target"
+    "$build/fuzz/$target" -max_total_time="$seconds" -max_len="$maxlen" -timeout=60 -rss_limit_mb=3072 \
+      -print_final_stats=1 -artifact_prefix="$artifacts/$target-" \
+      "$scratch/$target" "fuzz/corpus/$seeds" >"$scratch/$target.log" 2>&1 &
+    pids+=($!)
+  done
+  for k in "${!pids[@]}"; do
+    read -r target _ <<<"${@:k+1:1}"
+    if wait "${pids[$k]}"; then
+      summary=$(grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$scratch/$target.log" |
+        tr '\n' ' ')
+      cov=$(grep -Eo 'cov: [0-9]+ ft: [0-9]+' "$scratch/$target.log" | tail -1)
+      echo "fuzz: $target ok: $cov; $summary"
+    else
+      status=1
+      echo "fuzz: $target FAILED, input kept in $artifacts" >&2
+      tail -n 60 "$scratch/$target.log" >&2
+    fi
+  done
+}
+run_wave "${targets[0]}" "${targets[1]}"
+run_wave "${targets[2]}"
 exit $status
