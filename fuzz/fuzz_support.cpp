@@ -11,13 +11,12 @@ namespace fuzz {
 
 namespace {
 
-// Picture sizes, pixels: the main window's views at its design size, the series page's, and
+// Picture sizes, pixels: the main window's views at its design size, and
 // small ones that leave no room for frames, ticks or text.
 constexpr QSize WaveformNormal(796, 152);  // CourbeImg
-constexpr QSize SeriesWaveform(645, 168);  // seriecourbe
 constexpr QSize SpectrumNormal(136, 330);  // SpectreImg
 constexpr QSize GraphNormal(660, 330);     // SonogImg
-constexpr QSize Smalls[] = {QSize(1, 1), QSize(3, 2), QSize(31, 17)};
+constexpr QSize Smalls[] = {QSize(1, 1), QSize(5, 3)};
 
 }  // namespace
 
@@ -76,20 +75,18 @@ void RenderAndDrawAll(tmodele& model)
         QImage picture(size, QImage::Format_RGB32);
         paint(picture);
     };
-    // 2. Each view into its usual picture, then into every small one.
+    // 2. Each view into its usual picture, the waveform also at the deepest zoom, then each view
+    //    into the small pictures. The series page draws with the same calls at other times.
     draw(WaveformNormal, [&](QImage& p) { model.DrawWaveform(p, 0.0, viewEnd); });
     draw(WaveformNormal, [&](QImage& p) { model.DrawWaveform(p, cursor, cursor + viewEnd / 128); });
-    draw(SeriesWaveform, [&](QImage& p) { model.DrawWaveform(p, 0.0, length); });
     draw(SpectrumNormal, [&](QImage& p) { model.DrawSpectrum(p, cursor); });
-    draw(SpectrumNormal, [&](QImage& p) { model.DrawSpectrum(p, middle); });
     draw(GraphNormal, [&](QImage& p) { model.DrawSonogram(p); });
-    draw(GraphNormal, [&](QImage& p) { model.DrawComponents(p, cursor); });
     draw(GraphNormal, [&](QImage& p) { model.DrawComponents(p, middle); });
     for (const QSize size : Smalls) {
-        draw(size, [&](QImage& p) { model.DrawWaveform(p, 0.0, viewEnd); });
-        draw(size, [&](QImage& p) { model.DrawSpectrum(p, cursor); });
+        draw(size, [&](QImage& p) { model.DrawWaveform(p, 0.0, length); });
+        draw(size, [&](QImage& p) { model.DrawSpectrum(p, middle); });
         draw(size, [&](QImage& p) { model.DrawSonogram(p); });
-        draw(size, [&](QImage& p) { model.DrawComponents(p, length); });
+        draw(size, [&](QImage& p) { model.DrawComponents(p, cursor); });
     }
 }
 
