@@ -20,11 +20,11 @@ else
   echo "warning: no test sound server could be started" >&2
 fi
 
-cd build
-ctest --output-on-failure -j2 --timeout 600 "$@"
-
-# ---- Robustness (docs/robustness.md): the suite again under ASan, LSan and UBSan, the long
-# "full" tests left out; then each fuzz target for 30 s from its seeds.
-cd ..
+# Robustness (docs/robustness.md): the suite again under ASan, LSan and UBSan, the long "full"
+# tests left out, then each fuzz target for 30 s from its seeds. The release suite runs last so
+# that its summary closes the output.
 scripts/sanitize.sh build-sanitize
 scripts/fuzz.sh 30 build-sanitize
+
+cd build
+ctest --output-on-failure -j2 --timeout 600 "$@"
