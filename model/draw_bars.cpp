@@ -1,3 +1,4 @@
+// The spectrum view: one bar per active harmonic at an instant, from the model's description.
 #include <algorithm>
 
 #include <QImage>
