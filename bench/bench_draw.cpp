@@ -11,33 +11,17 @@
 #include "model/draw_components.h"
 #include "model/draw_waveform.h"
 #include "model/tmodele.h"
+#include "tests/models/sample_models.h"
 
 namespace {
 
-// 50 active harmonics, ranks 1..50, with varied envelopes, amplitudes and phases.
-std::unique_ptr<tmodele> FiftyHarmonics(std::uint16_t duration)
-{
-    auto model = std::make_unique<tmodele>();
-    model->Duration = duration;
-    model->Glide = 0.3;
-    std::mt19937 random(12345);
-    std::uniform_int_distribution<int> point(0, 255);
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
-    for (int rank = 1; rank <= 50; ++rank) {
-        model->AddHarmonic(std::uint8_t(rank));
-        tharmonique& h = model->Harmonics.back();
-        for (auto& p : h.Envelope)
-            p = std::uint8_t(point(random));
-        h.Amplitude = unit(random);
-        h.Phase = (unit(random) * 2 - 1) * 3.14159;
-    }
-    model->Render();
-    return model;
-}
-
 const tmodele& FourSecondModel()
 {
-    static const std::unique_ptr<tmodele> model = FiftyHarmonics(40);
+    static const std::unique_ptr<tmodele> model = [] {
+        auto worst = MakeWorstCaseModel(12345);
+        worst->Render();
+        return worst;
+    }();
     return *model;
 }
 

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "model/tmodele.h"
+#include "tests/models/sample_models.h"
 #include "ui/picturebox.h"
 #include "ui/sonvelia1.h"
 #include "ui/updown.h"
@@ -46,7 +47,6 @@ namespace {
 constexpr int ScreenWidth = 1900;         // pixels
 constexpr int ScreenHeight = 1000;        // pixels
 constexpr int WorstDuration = 40;         // tenths of a second, the spinner's maximum
-constexpr int WorstHarmonics = 50;        // active harmonics, ranks 1..50
 constexpr double WorstGlide = 0.3;        // relative frequency glide
 constexpr unsigned WorstSeed = 20261208;  // fixed, so every run draws the same model
 constexpr qint64 PaintTimeoutMs = 5000;   // ms: a paint that never comes fails the benchmark
@@ -109,27 +109,6 @@ void Settle()
         QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-// 50 active harmonics of ranks 1..50 with random envelopes, amplitudes and whole-degree phases.
-std::unique_ptr<tmodele> WorstModel()
-{
-    auto model = std::make_unique<tmodele>();
-    model->Duration = WorstDuration;
-    model->Glide = WorstGlide;
-    std::mt19937 random(WorstSeed);
-    std::uniform_int_distribution<int> point(0, 255);
-    std::uniform_int_distribution<int> degrees(-179, 180);
-    std::uniform_real_distribution<double> amplitude(0.01, 1.0);
-    for (int rank = 1; rank <= WorstHarmonics; ++rank) {
-        model->AddHarmonic(std::uint8_t(rank));
-        tharmonique& h = model->Harmonics.back();
-        for (auto& p : h.Envelope)
-            p = std::uint8_t(point(random));
-        h.Amplitude = amplitude(random);
-        h.Phase = degrees(random) * 3.14159265358979323846 / 180;
-    }
-    return model;
-}
-
 // Opens a main window the way the program does: over the whole available screen, maximised.
 std::unique_ptr<TForm1> OpenWindow()
 {
@@ -147,7 +126,7 @@ TForm1& EditWindow()
         auto w = OpenWindow();
         WaitForPaint({w->CourbeImg});
         Settle();
-        w->CurrentModel = WorstModel();
+        w->CurrentModel = MakeWorstCaseModel(WorstSeed);
         // The selector mirrors the model's list, as after adding the harmonics one by one.
         w->ComboBox1->clear();
         for (const tharmonique& h : w->CurrentModel->Harmonics)

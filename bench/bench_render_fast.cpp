@@ -12,44 +12,16 @@
 #include "model/render.h"
 #include "model/render_fast.h"
 #include "model/tmodele.h"
+#include "tests/models/sample_models.h"
 
 namespace {
 
-constexpr double Pi = 3.141592653589793;
-
-// 40 tenths, ranks 1..50 all active, glide 0.3; envelopes, amplitudes and whole-degree phases drawn
-// from a fixed seed so every run measures the same work.
-std::unique_ptr<tmodele> WorstCaseModel()
-{
-    std::mt19937 random(1);  // fixed seed
-    auto model = std::make_unique<tmodele>();
-    model->Duration = 40;  // tenths of a second
-    model->Glide = 0.3;
-    for (int rank = 1; rank <= 50; ++rank) {
-        tharmonique h;
-        InitHarmonic(h, std::uint8_t(rank));
-        for (auto& point : h.Envelope)
-            point = std::uint8_t(std::uniform_int_distribution<int>(0, 255)(random));
-        h.Amplitude = std::uniform_real_distribution<double>(0.01, 1)(random);
-        h.Phase = std::uniform_int_distribution<int>(-179, 180)(random) * Pi / 180;  // radians
-        model->Harmonics.push_back(h);
-    }
-    return model;
-}
-
-// 440 Hz, 10 tenths, its rank-1 harmonic.
-std::unique_ptr<tmodele> StartModel()
-{
-    auto model = std::make_unique<tmodele>();
-    model->AddHarmonic(1);
-    return model;
-}
 
 // The worst case with only ten of its harmonics, of ranks spread over 5..50: Horner's rule skips
 // the silent ranks.
 std::unique_ptr<tmodele> SparseModel()
 {
-    auto model = WorstCaseModel();
+    auto model = MakeWorstCaseModel();
     const int ranks[] = {5, 9, 14, 20, 27, 33, 38, 42, 47, 50};
     std::vector<tharmonique> kept;
     for (int rank : ranks)
@@ -115,7 +87,7 @@ long ResidentKilobytes()
 // the first thousand warms the allocator up, never after.
 void RepeatedRenders(benchmark::State& state)
 {
-    const auto model = WorstCaseModel();
+    const auto model = MakeWorstCaseModel();
     auto edits = [&model] {
         for (int edit = 0; edit < 1000; ++edit) {
             model->Duration = std::uint16_t(1 + edit % 40);  // tenths
@@ -147,9 +119,9 @@ int main(int argc, char** argv)
         std::unique_ptr<tmodele> (*make)();
         benchmark::TimeUnit unit;
     };
-    for (const Case& c : {Case{"WorstCase", &WorstCaseModel, benchmark::kMillisecond},
+    for (const Case& c : {Case{"WorstCase", [] { return MakeWorstCaseModel(); }, benchmark::kMillisecond},
                           Case{"SparseRanks", &SparseModel, benchmark::kMillisecond},
-                          Case{"StartModel", &StartModel, benchmark::kMicrosecond}}) {
+                          Case{"StartModel", &MakeStartModel, benchmark::kMicrosecond}}) {
         const std::string name = c.name;
         benchmark::RegisterBenchmark(("Reference/" + name).c_str(), Reference, c.make)
             ->Unit(c.unit)

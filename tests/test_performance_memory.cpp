@@ -23,6 +23,7 @@
 #include <new>
 #include <random>
 
+#include "models/sample_models.h"
 #include "support/dialogs_modal.h"
 #include "ui/picturebox.h"
 #include "ui/sonvelia1.h"
@@ -339,31 +340,12 @@ TEST_F(EditMemory, AThousandEditsDoNotGrowTheProcess)
     EXPECT_LE(liveBlocks, LiveBlocksTolerance);
 }
 
-// 50 active harmonics of ranks 1..50, random envelopes, amplitudes and phases, fixed seed.
-std::unique_ptr<tmodele> FiftyHarmonics()
-{
-    auto model = std::make_unique<tmodele>();
-    model->Glide = 0.3;
-    std::mt19937 random(7);
-    std::uniform_int_distribution<int> point(0, 255);
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
-    for (int rank = 1; rank <= 50; ++rank) {
-        model->AddHarmonic(std::uint8_t(rank));
-        tharmonique& h = model->Harmonics.back();
-        for (auto& p : h.Envelope)
-            p = std::uint8_t(point(random));
-        h.Amplitude = unit(random);
-        h.Phase = unit(random) * 6 - 3;
-    }
-    return model;
-}
-
 // Ten times the samples may cost no more allocations than a handful: an allocation per sample
 // (or per segment of the trace) would add tens of thousands.
 TEST_F(EditMemory, AllocationsDoNotGrowWithTheSamples)
 {
     constexpr long Slack = 8;  // allocations a longer sound may add (a helper thread's start)
-    form->CurrentModel = FiftyHarmonics();
+    form->CurrentModel = MakeWorstCaseModel(7);
     tmodele& model = *form->CurrentModel;
 
     struct Case {

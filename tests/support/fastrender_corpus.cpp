@@ -92,31 +92,6 @@ std::vector<std::unique_ptr<tmodele>> MakeRenderCorpus(std::uint32_t seed, int c
     return corpus;
 }
 
-std::unique_ptr<tmodele> MakeWorstCaseModel(std::uint32_t seed)
-{
-    std::mt19937 rng(seed);
-    auto model = std::make_unique<tmodele>();
-    model->Duration = 40;
-    model->Glide = 0.3;
-    for (int rank = 1; rank <= 50; ++rank) {
-        tharmonique h;
-        InitHarmonic(h, std::uint8_t(rank));
-        for (auto& point : h.Envelope)
-            point = std::uint8_t(std::uniform_int_distribution<int>(0, 255)(rng));
-        h.Amplitude = std::uniform_real_distribution<double>(0.01, 1)(rng);
-        h.Phase = std::uniform_int_distribution<int>(-179, 180)(rng) * Pi / 180;
-        model->Harmonics.push_back(h);
-    }
-    return model;
-}
-
-std::unique_ptr<tmodele> MakeStartModel()
-{
-    auto model = std::make_unique<tmodele>();
-    model->AddHarmonic(1);
-    return model;
-}
-
 std::vector<std::vector<std::uint8_t>> RenderReferences(const std::vector<std::unique_ptr<tmodele>>& models)
 {
     std::vector<std::vector<std::uint8_t>> references(models.size());

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/tmodele.h"
+#include "models/sample_models.h"
 
 // Random models for checking the fast renderer against the reference: every duration 1..40 in turn,
 // 1..maxHarmonics (at most 50) harmonic records with random ranks (duplicates and lists out of order
@@ -12,13 +13,6 @@
 // amplitudes 0..1 with 0 and exactly 1 often, whole-degree phases -179..180, glides -0.51..1.01, fundamentals
 // 20 Hz..20 kHz. The same seed gives the same models.
 std::vector<std::unique_ptr<tmodele>> MakeRenderCorpus(std::uint32_t seed, int count, int maxHarmonics);
-
-// The heaviest model: 40 tenths, 50 active harmonics of ranks 1..50 with random envelopes,
-// amplitudes and phases, glide 0.3.
-std::unique_ptr<tmodele> MakeWorstCaseModel(std::uint32_t seed = 1);
-
-// The model the program starts with: 440 Hz, 10 tenths, its rank-1 harmonic.
-std::unique_ptr<tmodele> MakeStartModel();
 
 // RenderReference of each model, computed on two threads.
 std::vector<std::vector<std::uint8_t>> RenderReferences(const std::vector<std::unique_ptr<tmodele>>& models);
