@@ -1,5 +1,6 @@
 // The spectrum view: one bar per active harmonic at an instant, from the model's description.
 #include <algorithm>
+#include <cmath>
 
 #include <QImage>
 #include <QPainter>
@@ -23,6 +24,10 @@ constexpr int CaptionX = 20;              // pixels
 constexpr int CaptionFromBottom = 14;     // pixels: caption's top at H - 14
 constexpr int CaptionDigits = 3;          // significant digits of the instant
 constexpr long double SilentScale = 255;  // stands for the largest amplitude when all are 0
+// Where an envelope falls to 0 its interpolation leaves a residue of about 1e-14 instead of 0,
+// which would become the largest amplitude of a silent instant and fill the frame. An envelope
+// value below a billionth of one step of its byte scale (0..255) is silence for the scale.
+constexpr long double SilentEnvelope = 1e-9;  // envelope units
 
 }  // namespace
 
@@ -31,9 +36,9 @@ void tmodele::DrawSpectrum(QImage& picture, double t) const
     // Plan:
     // 1. Black background, white frame from (1, 15) to (W - 1, H - 30).
     // 2. Stop there if the ranks cannot have a pixel each or the picture has no room for bars.
-    // 3. Scale from the largest amplitude at t over every harmonic, active or not, and the
-    //    spacing from the highest rank; with no room for a column per rank (s = 0, or no
-    //    harmonic at all) only the caption follows.
+    // 3. Scale from the largest amplitude at t over every harmonic, active or not (an envelope
+    //    within a residue of 0 counts as 0), and the spacing from the highest rank; with no
+    //    room for a column per rank (s = 0, or no harmonic at all) only the caption follows.
     // 4. The caption "à la date <t> s".
     // 5. Per-bar rank labels when "44" fits in a rank's spacing, else every n-th rank.
     // 6. A bar for each active harmonic, standing on the baseline.
@@ -59,8 +64,10 @@ void tmodele::DrawSpectrum(QImage& picture, double t) const
     std::vector<long double> amplitude(Harmonics.size());
     for (std::size_t i = 0; i < Harmonics.size(); ++i) {
         const tharmonique& h = Harmonics[i];
-        amplitude[i] = EnvelopeAt(h.Envelope, Duration, t) * h.Amplitude;
-        largest = std::max(largest, amplitude[i]);
+        const long double envelope = EnvelopeAt(h.Envelope, Duration, t);
+        amplitude[i] = envelope * h.Amplitude;
+        if (std::fabs(envelope) >= SilentEnvelope)
+            largest = std::max(largest, amplitude[i]);
         highestRank = std::max(highestRank, int(h.Rank));
     }
     if (largest == 0)

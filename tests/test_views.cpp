@@ -517,6 +517,30 @@ TEST(SpectrumEdges, InstantsAtAndBeyondTheEnds)
     }
 }
 
+// Where every envelope has fallen to 0 the instant is silent: no bar, whatever residue the
+// interpolation leaves (about 1e-14 at the sound's end), and the silent scale of 255.
+TEST(SpectrumEdges, SilentInstantsDrawNoBar)
+{
+    struct Case {
+        int duration;  // tenths
+        double t;      // seconds
+    };
+    for (const Case& c : std::vector<Case>{{10, 1.0}, {10, 0.0}, {7, 0.7}, {40, 4.0}, {3, 0.3}}) {
+        SCOPED_TRACE(testing::Message() << c.duration << " tenths at " << c.t << " s");
+        const auto model = MakeModel(c.duration, {{1}, {2}, {5}});
+        const SpectrumLayout l{200, 160, 5};
+        QImage picture = Canvas(l.W, l.H);
+        model->DrawSpectrum(picture, c.t);
+        EXPECT_EQ(CountColour(picture, LightGreen), 0);
+    }
+    // Just before the end the envelope is small but real: the bar still fills the frame.
+    const auto model = MakeModel(10, {{1}});
+    const SpectrumLayout l{200, 160, 1};
+    QImage picture = Canvas(l.W, l.H);
+    model->DrawSpectrum(picture, 0.999);
+    EXPECT_TRUE(BarIs(picture, l, 1, l.hA()));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Sonogram
 
