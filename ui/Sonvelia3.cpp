@@ -12,6 +12,7 @@
 #include "model/tmodele.h"
 #include "ui/dialogkit.h"
 #include "ui/picturebox.h"
+#include "ui/windowhints.h"
 
 namespace selectorscale {
 
@@ -116,6 +117,7 @@ void TForm3::createUi()
     using dialogkit::ButtonKind;
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Sélecteur de fréquence"));
+    windowhints::CloseButtonOnly(this);
     setFont(dialogkit::DialogFont());
     setFixedSize(ClientSize);
     move(OpeningPlace);

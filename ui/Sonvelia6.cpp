@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "ui/help.h"
+#include "ui/windowhints.h"
 
 const QString TAboutBox::ReleaseDate = QStringLiteral("décembre 2026");
 const QString TAboutBox::MakerName = QStringLiteral("L'équipe sonvelia");
@@ -86,6 +87,7 @@ void TAboutBox::createUi()
 {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("A propos"));
+    windowhints::CloseButtonOnly(this);
     QFont font = this->font();
     font.setPointSize(8);
     setFont(font);
@@ -119,6 +121,13 @@ void TAboutBox::createUi()
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setDefault(true);
     OKButton->setGeometry((ClientWidth - 75) / 2, 142, 75, 25);
+}
+
+void TAboutBox::showEvent(QShowEvent* event)
+{
+    // On the screen's centre, not over the main window where a dialog would open by itself.
+    windowhints::CentreOnScreen(this);
+    QDialog::showEvent(event);
 }
 
 void TAboutBox::connectUi()

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "model/errors.h"
+#include "ui/windowhints.h"
 
 QString ErrorBoxText(const QString& text)
 {
@@ -21,6 +22,7 @@ void ShowErrorBox(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("sonvelia"), ErrorBoxText(text), QMessageBox::Ok,
                     parent);
+    windowhints::ForMessageBox(box);
     box.exec();
 }
 

@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include "ui/windowhints.h"
+
 namespace help {
 
 const QString ManualFileName = QStringLiteral("sonveliamde.html");
@@ -97,6 +99,7 @@ void ShowManual(QWidget* parent, const QString& programFolder)
         return;
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("sonvelia"),
                     QStringLiteral("Le fichier d'aide est introuvable"), QMessageBox::Ok, parent);
+    windowhints::ForMessageBox(box);
     box.exec();
 }
 

@@ -9,6 +9,7 @@
 
 #include "ui/dialogkit.h"
 #include "ui/picturebox.h"
+#include "ui/windowhints.h"
 
 namespace envelopedraw {
 
@@ -69,6 +70,7 @@ void TForm2::createUi()
     using dialogkit::ButtonKind;
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Enveloppe"));
+    windowhints::CloseButtonOnly(this);
     setFont(dialogkit::DialogFont());
     setFixedSize(dialogkit::ClientForWindow(WindowSize));
 
@@ -112,11 +114,7 @@ void TForm2::connectUi()
 void TForm2::showEvent(QShowEvent* event)
 {
     // Centred on the screen at every showing.
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    windowhints::CentreOnScreen(this);
     PaintBox1Paint();
     // Every showing starts from the same control, so Enter means OK unless a button was focused.
     BitBtn1->setFocus();

@@ -13,6 +13,7 @@
 #include "ui/dialogkit.h"
 #include "ui/errorbox.h"
 #include "ui/updown.h"
+#include "ui/windowhints.h"
 
 namespace {
 constexpr QSize WindowSize(244, 380);     // pixels, frame included
@@ -75,6 +76,7 @@ void TForm4::createUi()
     using dialogkit::ButtonKind;
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Ajout d'une harmonique"));
+    windowhints::CloseButtonOnly(this);
     setFont(dialogkit::DialogFont());
     setFixedSize(dialogkit::ClientForWindow(WindowSize));
     move(OpeningPlace);

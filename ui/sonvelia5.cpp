@@ -9,6 +9,7 @@
 
 #include "model/tmodele.h"
 #include "ui/dialogkit.h"
+#include "ui/windowhints.h"
 
 namespace amplitudelayout {
 
@@ -81,6 +82,7 @@ void TForm5::createUi()
     using dialogkit::ButtonKind;
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Amplitudes relatives des harmoniques"));
+    windowhints::CloseButtonOnly(this);
     setFont(dialogkit::DialogFont());
 
     Panel2 = new QFrame(this);

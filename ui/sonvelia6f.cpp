@@ -8,6 +8,7 @@
 
 #include "ui/dialogkit.h"
 #include "ui/updown.h"
+#include "ui/windowhints.h"
 
 namespace {
 constexpr QSize WindowSize(210, 147);     // pixels, frame included
@@ -39,6 +40,7 @@ void TForm6::createUi()
     using dialogkit::ButtonKind;
     setObjectName(QStringLiteral("Form6"));
     setWindowTitle(QStringLiteral("Phase "));
+    windowhints::CloseButtonOnly(this);
     setFont(dialogkit::DialogFont());
     setFixedSize(dialogkit::ClientForWindow(WindowSize));
     move(OpeningPlace);

@@ -17,6 +17,7 @@
 
 #include "model/numfmt.h"
 #include "model/tmodele.h"
+#include "ui/windowhints.h"
 
 namespace {
 
@@ -92,6 +93,7 @@ void TForm7::createUi()
 {
     setObjectName(QStringLiteral("Form7"));
     setWindowTitle(QStringLiteral("Caractéristiques spectrales :"));
+    windowhints::CloseButtonOnly(this);
     resize(300, 320);  // px, design size
 
     papier = new QTextEdit(this);

@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "model/numfmt.h"
+#include "ui/windowhints.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ void TForm8::createUi()
     setObjectName(QStringLiteral("Form8"));
     setWindowTitle(QStringLiteral("Mesures"));
     // A tool window without system buttons: only the close button below ends it.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    windowhints::NoSystemButtons(this);
     setFixedSize(ClientWidth, ClientHeight);
     move(ScreenLeft, ScreenTop);
 
