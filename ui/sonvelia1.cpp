@@ -28,6 +28,7 @@
 #include "ui/Sonvelia3.h"
 #include "ui/Sonvelia6.h"
 #include "ui/errorbox.h"
+#include "ui/filedialogs.h"
 #include "ui/picturebox.h"
 #include "ui/sonvelia2.h"
 #include "ui/sonvelia4.h"
@@ -36,6 +37,7 @@
 #include "ui/sonvelia7.h"
 #include "ui/toolicons.h"
 #include "ui/updown.h"
+#include "ui/windowhints.h"
 
 namespace {
 
@@ -152,9 +154,7 @@ void TForm1::createUi()
     palette.setColor(QPalette::Button, Silver);
     setPalette(palette);
     setAutoFillBackground(true);
-    resize(DesignWidth, DesignHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    RestoreDesignGeometry();
 
     PageControl1 = Named(new QTabWidget(this), "PageControl1");
     setCentralWidget(PageControl1);
@@ -171,10 +171,7 @@ void TForm1::createUi()
 QFileDialog* TForm1::SaveDialog()
 {
     if (SaveDialog1 == nullptr) {
-        SaveDialog1 = Named(new QFileDialog(this), "SaveDialog1");
-        SaveDialog1->setOption(QFileDialog::DontUseNativeDialog);
-        SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
-        SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite);
+        SaveDialog1 = filedialogs::MakeSaveDialog(this);
     }
     return SaveDialog1;
 }
@@ -182,10 +179,7 @@ QFileDialog* TForm1::SaveDialog()
 QFileDialog* TForm1::OpenDialog()
 {
     if (OpenDialog1 == nullptr) {
-        OpenDialog1 = Named(new QFileDialog(this), "OpenDialog1");
-        OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
-        OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-        OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+        OpenDialog1 = filedialogs::MakeOpenDialog(this);
     }
     return OpenDialog1;
 }
@@ -768,6 +762,30 @@ void TForm1::resizeEvent(QResizeEvent* event)
     ScheduleResize();
 }
 
+void TForm1::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    // Leaving the maximised state gives back the design size: the window manager would restore
+    // the whole-screen geometry the window had before it was first maximised.
+    const Qt::WindowStates before = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+    const Qt::WindowStates now = windowState();
+    const bool restored = (before & (Qt::WindowMaximized | Qt::WindowFullScreen)) &&
+                          !(now & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+    if (restored)
+        // After the window manager has answered the state change with its own geometry.
+        QMetaObject::invokeMethod(this, &TForm1::RestoreDesignGeometry, Qt::QueuedConnection);
+}
+
+void TForm1::RestoreDesignGeometry()
+{
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
+        return;
+    resize(DesignWidth, DesignHeight);
+    windowhints::CentreOnScreen(this);
+}
+
 void TForm1::ScheduleResize()
 {
     // Several resizes in a row are answered by one redraw, once the layouts have settled.
@@ -983,6 +1001,7 @@ void TForm1::SupprharmbtnClick()
         QStringLiteral("Supprimer l'harmonique n°") + ComboBox1->itemText(index) + QStringLiteral("?"),
         QMessageBox::Ok | QMessageBox::Cancel, this);
     question.setObjectName(QStringLiteral("SuppressionQuestion"));
+    windowhints::ForMessageBox(question);
     if (question.exec() != QMessageBox::Ok)
         return;
     CurrentModel->DeleteHarmonic(std::size_t(index));

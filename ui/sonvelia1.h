@@ -235,8 +235,8 @@ public:
     PictureBox* seriespectre = nullptr;
     PictureBox* seriesonog = nullptr;
 
-    // Shared file dialogs (not the desktop's own: each command sets filter and extension).
-    // Made at their first use, through SaveDialog() and OpenDialog(): building one looks its
+    // Shared file dialogs (the desktop's chooser where it offers one; each command sets filter and
+    // extension). Made at their first use, through SaveDialog() and OpenDialog(): building one looks its
     // icons up in the desktop's theme, about 50 ms each under X11, which the start need not wait for.
     QFileDialog* SaveDialog1 = nullptr;
     QFileDialog* OpenDialog1 = nullptr;
@@ -256,6 +256,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -275,6 +276,8 @@ private:
     template <class F>
     void RunGuarded(F&& handler);
     void ScheduleResize();
+    // The design size, centred on the screen the window is on.
+    void RestoreDesignGeometry();
 
     std::vector<std::pair<QWidget*, QPoint>> panel1Design_;  // controls below ToolBar1, design positions
     bool closing_ = false;

@@ -16,9 +16,11 @@
 #include "files/wavfile.h"
 #include "model/errors.h"
 #include "model/numfmt.h"
+#include "ui/filedialogs.h"
 #include "ui/picturebox.h"
 #include "ui/sonvelia1.h"
 #include "ui/updown.h"
+#include "ui/windowhints.h"
 
 namespace {
 
@@ -26,47 +28,12 @@ const QString ModelFilter = QStringLiteral("fichiers modele(*.mdl)|*.mdl");
 const QString SeriesFilter = QStringLiteral("fichiers serie(*.ssm)|*.ssm");
 const QString WavFilter = QStringLiteral("fichiers wav(*.wav)|*.wav");
 
-// "description|pattern|description|pattern" as the file dialogs take it: one entry per pair,
-// the pattern in brackets after the description unless the description already shows it.
-QStringList NameFilters(const QString& filter)
-{
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (qsizetype k = 0; k + 1 < parts.size(); k += 2) {
-        const QString& description = parts[k];
-        const QString patterns = QString(parts[k + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
-        const QString shown = QLatin1Char('(') + patterns + QLatin1Char(')');
-        filters << (description.endsWith(shown) ? description : description + QLatin1Char(' ') + shown);
-    }
-    return filters;
-}
-
-// Sets the dialog up as the command asks; a save dialog opens with no name proposed.
-void SetUpDialog(QFileDialog* dialog, const QString& filter, const QString& extension, bool emptyName)
-{
-    dialog->setNameFilters(NameFilters(filter));
-    dialog->setDefaultSuffix(extension);
-    if (emptyName) {
-        // selectFile() ignores an empty name; the name field is the one to clear.
-        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-            name->clear();
-    }
-}
-
-// The chosen file, or an empty name when the user cancelled.
-QString RunDialog(QFileDialog* dialog)
-{
-    if (dialog->exec() != QDialog::Accepted)
-        return {};
-    const QStringList chosen = dialog->selectedFiles();
-    return chosen.isEmpty() ? QString() : chosen.first();
-}
-
 bool AskYesNo(QWidget* parent, const QString& text)
 {
     QMessageBox question(QMessageBox::Question, QStringLiteral("Effacement"), text,
                          QMessageBox::Yes | QMessageBox::No, parent);
     question.setObjectName(QStringLiteral("EffacementQuestion"));
+    windowhints::ForMessageBox(question);
     return question.exec() == QMessageBox::Yes;
 }
 
@@ -222,8 +189,8 @@ void TForm1::smodeleClick()
 {
     if (!CurrentModel)
         return;
-    SetUpDialog(SaveDialog(), ModelFilter, QStringLiteral("mdl"), true);
-    const QString path = RunDialog(SaveDialog1);
+    filedialogs::SetUp(SaveDialog(), ModelFilter, QStringLiteral("mdl"), true);
+    const QString path = filedialogs::Run(SaveDialog1);
     if (path.isEmpty())
         return;
     SaveModelFile(path, *CurrentModel);
@@ -231,8 +198,8 @@ void TForm1::smodeleClick()
 
 void TForm1::unmodleClick()
 {
-    SetUpDialog(OpenDialog(), ModelFilter, QStringLiteral("mdl"), false);
-    const QString path = RunDialog(OpenDialog1);
+    filedialogs::SetUp(OpenDialog(), ModelFilter, QStringLiteral("mdl"), false);
+    const QString path = filedialogs::Run(OpenDialog1);
     if (path.isEmpty())
         return;
     // The whole file is read and checked before anything changes: a bad file leaves the
@@ -269,8 +236,8 @@ void TForm1::sserie1Click()
 {
     if (Series.empty())
         return;
-    SetUpDialog(SaveDialog(), SeriesFilter, QStringLiteral("ssm"), true);
-    const QString path = RunDialog(SaveDialog1);
+    filedialogs::SetUp(SaveDialog(), SeriesFilter, QStringLiteral("ssm"), true);
+    const QString path = filedialogs::Run(SaveDialog1);
     if (path.isEmpty())
         return;
     SaveSeriesFile(path, Series);
@@ -279,8 +246,8 @@ void TForm1::sserie1Click()
 void TForm1::Chargerunesrie1Click()
 {
     PageControl1->setCurrentWidget(ModelePage);
-    SetUpDialog(OpenDialog(), SeriesFilter, QStringLiteral("ssm"), false);
-    const QString path = RunDialog(OpenDialog1);
+    filedialogs::SetUp(OpenDialog(), SeriesFilter, QStringLiteral("ssm"), false);
+    const QString path = filedialogs::Run(OpenDialog1);
     if (path.isEmpty())
         return;
     // Read and checked whole before the present series goes: a bad file keeps it.
@@ -300,8 +267,8 @@ void TForm1::RecWavBtnClick()
 {
     if (!CurrentModel || CurrentModel->Rendered == 0)
         return;
-    SetUpDialog(SaveDialog(), WavFilter, QStringLiteral("wav"), true);
-    const QString path = RunDialog(SaveDialog1);
+    filedialogs::SetUp(SaveDialog(), WavFilter, QStringLiteral("wav"), true);
+    const QString path = filedialogs::Run(SaveDialog1);
     if (path.isEmpty())
         return;
     ExportWav(path, {CurrentModel.get()});
@@ -311,8 +278,8 @@ void TForm1::exportwavsClick()
 {
     if (Series.empty())
         return;
-    SetUpDialog(SaveDialog(), WavFilter, QStringLiteral("wav"), true);
-    const QString path = RunDialog(SaveDialog1);
+    filedialogs::SetUp(SaveDialog(), WavFilter, QStringLiteral("wav"), true);
+    const QString path = filedialogs::Run(SaveDialog1);
     if (path.isEmpty())
         return;
     ExportWav(path, CheckedModels(*this));
