@@ -10,6 +10,7 @@ packages=(
   sox fonts-dejavu-core qt6-translations-l10n
   desktop-file-utils appstream dpkg-dev
   clang libclang-rt-14-dev
+  xvfb openbox xdotool x11-utils wmctrl
 )
 if [ "${1:-}" = "--test" ]; then
   shift
