@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -43,9 +44,14 @@ fs::path SourceDir()
     return {};
 }
 
-fs::path Script()
+const char* ScriptName(SoundServerKind kind)
 {
-    return SourceDir() / "scripts" / "pulse-test-server.sh";
+    return kind == SoundServerKind::PipeWire ? "pipewire-test-server.sh" : "pulse-test-server.sh";
+}
+
+fs::path Script(SoundServerKind kind)
+{
+    return SourceDir() / "scripts" / ScriptName(kind);
 }
 
 // Runs a program with its output thrown away; its exit status, -1 when it could not run.
@@ -80,27 +86,41 @@ std::string ShellQuote(const std::string& text)
     return quoted + "'";
 }
 
-// The daemon runs detached: if the test program dies of a signal, TearDown never comes, so a
-// handler stops the daemon on the way out (a kill -9 of the test program is the only leak left).
-std::atomic<pid_t> RunningDaemon{-1};
+// The daemons run detached: if the test program dies of a signal, TearDown never comes, so a
+// handler stops them on the way out (a kill -9 of the test program is the only leak left).
+// Fixed slots, as a signal handler may only read lock-free atomics.
+constexpr std::size_t MaxDaemons = 8;  // the most processes one server is made of
+std::array<std::atomic<pid_t>, MaxDaemons> RunningDaemons{};
 
-void StopDaemonAndDie(int signal)
+void ForgetDaemons()
 {
-    const pid_t pid = RunningDaemon.load();
-    if (pid > 0) {
-        kill(pid, SIGCONT);
-        kill(pid, SIGTERM);
+    for (auto& slot : RunningDaemons) {
+        slot.store(-1);
+    }
+}
+
+void StopDaemonsAndDie(int signal)
+{
+    for (const auto& slot : RunningDaemons) {
+        const pid_t pid = slot.load();
+        if (pid > 0) {
+            kill(pid, SIGCONT);
+            kill(pid, SIGTERM);
+        }
     }
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
 
-void WatchForCrashes(pid_t daemon)
+void WatchForCrashes(const std::vector<pid_t>& daemons)
 {
-    RunningDaemon.store(daemon);
+    ForgetDaemons();
+    for (std::size_t k = 0; k < daemons.size() && k < MaxDaemons; ++k) {
+        RunningDaemons[k].store(daemons[k]);
+    }
     static const bool installed = [] {
         for (int signal : {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGINT, SIGTERM, SIGHUP}) {
-            std::signal(signal, StopDaemonAndDie);
+            std::signal(signal, StopDaemonsAndDie);
         }
         return true;
     }();
@@ -109,11 +129,21 @@ void WatchForCrashes(pid_t daemon)
 
 }  // namespace
 
+const char* NameOf(SoundServerKind kind)
+{
+    return kind == SoundServerKind::PipeWire ? "PipeWire" : "PulseAudio";
+}
+
+void PrintTo(SoundServerKind kind, std::ostream* out)
+{
+    *out << NameOf(kind);
+}
+
 bool SoundTestServer::Start(std::string& why)
 {
-    const fs::path script = Script();
+    const fs::path script = Script(kind_);
     if (!fs::exists(script)) {
-        why = "cannot find scripts/pulse-test-server.sh from the test program";
+        why = std::string("cannot find scripts/") + ScriptName(kind_) + " from the test program";
         return false;
     }
     char pattern[] = "/tmp/sonvelia-sound-test.XXXXXX";
@@ -122,7 +152,7 @@ bool SoundTestServer::Start(std::string& why)
         return false;
     }
     folder_ = pattern;
-    const std::string command = ShellQuote(script) + " start " + ShellQuote(folder_) + " 2>&1";
+    const std::string command = "bash " + ShellQuote(script) + " start " + ShellQuote(folder_) + " 2>&1";
     std::string output;
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char chunk[256];
@@ -131,7 +161,7 @@ bool SoundTestServer::Start(std::string& why)
         }
         const int status = pclose(pipe);
         if (status != 0) {
-            why = "the server did not start: " + output;
+            why = std::string("the ") + NameOf(kind_) + " server did not start: " + output;
             Stop();
             return false;
         }
@@ -145,7 +175,12 @@ bool SoundTestServer::Start(std::string& why)
     }
     address_ = output;
     setenv("PULSE_SERVER", address_.c_str(), 1);
-    WatchForCrashes(Pid());
+    std::vector<pid_t> processes = Pids();
+    // PipeWire's daemons share a session bus started with them.
+    for (pid_t bus : ReadPids("dbus.pid")) {
+        processes.push_back(bus);
+    }
+    WatchForCrashes(processes);
     return !address_.empty();
 }
 
@@ -154,19 +189,48 @@ void SoundTestServer::Stop()
     if (folder_.empty()) {
         return;
     }
-    RunningDaemon.store(-1);
-    Run({"bash", Script().string(), "stop", folder_});
+    ForgetDaemons();
+    Run({"bash", Script(kind_).string(), "stop", folder_});
     std::error_code error;
     fs::remove_all(folder_, error);
     folder_.clear();
     address_.clear();
 }
 
+std::vector<pid_t> SoundTestServer::ReadPids(const char* file) const
+{
+    std::vector<pid_t> pids;
+    if (folder_.empty()) {
+        return pids;
+    }
+    std::ifstream in(fs::path(folder_) / file);
+    for (pid_t pid = 0; in >> pid;) {
+        if (pid > 0) {
+            pids.push_back(pid);
+        }
+    }
+    return pids;
+}
+
+std::vector<pid_t> SoundTestServer::Pids() const
+{
+    return ReadPids(kind_ == SoundServerKind::PipeWire ? "pids" : "pulse/pid");
+}
+
 pid_t SoundTestServer::Pid() const
 {
-    std::ifstream file(fs::path(folder_) / "pulse" / "pid");
-    pid_t pid = -1;
-    return file >> pid ? pid : -1;
+    const std::vector<pid_t> pids = Pids();
+    return pids.empty() ? -1 : pids.front();
+}
+
+bool SoundTestServer::Signal(int signal) const
+{
+    const std::vector<pid_t> pids = Pids();
+    bool all = !pids.empty();
+    for (pid_t pid : pids) {
+        all = kill(pid, signal) == 0 && all;
+    }
+    return all;
 }
 
 bool SoundTestServer::Pactl(const std::vector<std::string>& arguments) const
