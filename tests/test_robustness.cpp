@@ -24,6 +24,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -541,19 +542,22 @@ TEST(Permissions, UnreadableAndUnwritableFilesAreRefusedAndKeptAsTheyWere)
 
 // ---- A sound server that dies ------------------------------------------------------------------------
 
-TEST(SoundServerKilled, MidSoundCannotHoldPlayAndTheNextPlayReturns)
+// Killed: every daemon the server is made of gone at once (SIGKILL), as when a desktop session's
+// sound server crashes.
+class SoundServerKilled : public ::testing::TestWithParam<SoundServerKind> {};
+
+TEST_P(SoundServerKilled, MidSoundCannotHoldPlayAndTheNextPlayReturns)
 {
-    SoundTestServer server;
+    SoundTestServer server(GetParam());
     std::string why;
     if (!server.Start(why))
         GTEST_FAIL() << "no test sound server: " << why;
-    const pid_t pid = server.Pid();
-    ASSERT_GT(pid, 0);
+    ASSERT_GT(server.Pid(), 0);
     auto model = Model(440.0, 10, {1});  // one second
     model->Render();
-    std::thread killer([pid] {
+    std::thread killer([&server] {
         std::this_thread::sleep_for(300ms);
-        ::kill(pid, SIGKILL);
+        server.Signal(SIGKILL);
     });
     const auto start = std::chrono::steady_clock::now();
     model->Play();
@@ -564,8 +568,20 @@ TEST(SoundServerKilled, MidSoundCannotHoldPlayAndTheNextPlayReturns)
     // With the server gone for good, the next call finds nobody and comes back.
     const auto again = std::chrono::steady_clock::now();
     model->Play();
-    EXPECT_LT(std::chrono::steady_clock::now() - again, 10s);
+    const auto tookAgain = std::chrono::steady_clock::now() - again;
+    EXPECT_LT(tookAgain, 10s);
+    std::printf(
+        "[ killed   ] %s: a 1000 ms sound killed at 300 ms returned after %.1f ms, the next call "
+        "after %.1f ms\n",
+        NameOf(GetParam()), std::chrono::duration<double, std::milli>(took).count(),
+        std::chrono::duration<double, std::milli>(tookAgain).count());
     server.Stop();
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers, SoundServerKilled,
+                         ::testing::Values(SoundServerKind::PulseAudio, SoundServerKind::PipeWire),
+                         [](const ::testing::TestParamInfo<SoundServerKind>& info) {
+                             return NameOf(info.param);
+                         });
 
 }  // namespace
