@@ -330,13 +330,12 @@ TEST_P(PlayOnServer, UnrenderedModelReturnsAtOnceWithoutSound)
     EXPECT_TRUE(HoldsInOrder(recording.Finish(), {}));
 }
 
-// Only PulseAudio ever refuses our stream: without its only sink it refuses every playback stream,
-// where PipeWire's session manager puts a fallback sink in place of a vanished one and plays into it.
+// Only PulseAudio ever refuses our stream: without its only sink it refuses every playback stream.
 class RefusingServer : public PlayOnServer {};
 
 TEST_P(RefusingServer, RefusedStreamReturnsAtOnceSilently)
 {
-    ASSERT_TRUE(server_->Pactl({"unload-module", "module-null-sink"}));
+    ASSERT_TRUE(server_->RemoveSink());
     const auto model = RenderedModel(10, 440.0, 1);
     StderrCapture err;
     const auto start = Clock::now();
@@ -349,55 +348,92 @@ TEST_P(RefusingServer, RefusedStreamReturnsAtOnceSilently)
     StartServer(GetParam());
 }
 
-// Frozen: every daemon the server is made of stopped with SIGSTOP, as a desktop session that hangs.
+// Frozen: the server's daemons stopped with SIGSTOP, as a desktop session that hangs. With PipeWire
+// either the whole server freezes, or its graph alone while the PulseAudio service still answers
+// (then the connection succeeds and the stream never starts, or the sound never drains).
 TEST_P(PlayOnServer, ServerFrozenMidSoundCannotHoldPlay)
 {
     ASSERT_GT(server_->Pid(), 0);
-    const auto model = RenderedModel(10, 440.0, 1);
-    {
-        Thaw thaw{*server_};
-        std::thread freezer([this] {
-            std::this_thread::sleep_for(300ms);
-            server_->Signal(SIGSTOP);
-        });
-        StderrCapture err;
-        const auto start = Clock::now();
-        model->Play();
-        const double took = MillisecondsSince(start);
-        freezer.join();
-        std::fputs("end of capture\n", stderr);
-        EXPECT_EQ(err.Finish(), "end of capture\n");
-        EXPECT_GE(took, 1000.0);
-        EXPECT_LE(took, Milliseconds(1000ms + DrainGrace + LateMargin).count());
-        std::printf("[ frozen   ] %s: a 1000 ms sound frozen at 300 ms returned after %.1f ms\n",
-                    NameOf(GetParam()), took);
+    for (const auto daemons : server_->Faults()) {
+        SCOPED_TRACE(SoundTestServer::Describe(daemons));
+        const auto model = RenderedModel(10, 440.0, 1);
+        {
+            Thaw thaw{*server_};
+            std::thread freezer([this, daemons] {
+                std::this_thread::sleep_for(300ms);
+                server_->Signal(SIGSTOP, daemons);
+            });
+            StderrCapture err;
+            const auto start = Clock::now();
+            model->Play();
+            const double took = MillisecondsSince(start);
+            freezer.join();
+            std::fputs("end of capture\n", stderr);
+            EXPECT_EQ(err.Finish(), "end of capture\n");
+            EXPECT_GE(took, 1000.0);
+            EXPECT_LE(took, Milliseconds(1000ms + DrainGrace + LateMargin).count());
+            std::printf("[ frozen   ] %s, %s: a 1000 ms sound frozen at 300 ms returned after %.1f ms\n",
+                        NameOf(GetParam()), SoundTestServer::Describe(daemons), took);
+        }
+        // Running again, the server serves the next call as if nothing had happened.
+        const auto next = RenderedModel(3, 550.0, 2);
+        std::vector<Timing> timings;
+        EXPECT_TRUE(PlaysWhole({next.get()}, timings));
     }
-    // Running again, the server serves the next call as if nothing had happened.
-    const auto next = RenderedModel(3, 550.0, 2);
-    std::vector<Timing> timings;
-    EXPECT_TRUE(PlaysWhole({next.get()}, timings));
 }
 
 TEST_P(PlayOnServer, ServerFrozenBeforeTheCallCannotHoldPlay)
 {
     ASSERT_GT(server_->Pid(), 0);
-    const auto model = RenderedModel(10, 440.0, 1);
-    {
-        Thaw thaw{*server_};
-        ASSERT_TRUE(server_->Signal(SIGSTOP));
-        StderrCapture err;
-        const auto start = Clock::now();
-        model->Play();
-        const double took = MillisecondsSince(start);
-        std::fputs("end of capture\n", stderr);
-        EXPECT_EQ(err.Finish(), "end of capture\n");
-        EXPECT_LE(took, Milliseconds(ConnectDeadline + LateMargin).count());
-        std::printf("[ frozen   ] %s: a call to a frozen server returned after %.1f ms\n", NameOf(GetParam()),
-                    took);
+    for (const auto daemons : server_->Faults()) {
+        SCOPED_TRACE(SoundTestServer::Describe(daemons));
+        const auto model = RenderedModel(10, 440.0, 1);
+        {
+            Thaw thaw{*server_};
+            ASSERT_TRUE(server_->Signal(SIGSTOP, daemons));
+            StderrCapture err;
+            const auto start = Clock::now();
+            model->Play();
+            const double took = MillisecondsSince(start);
+            std::fputs("end of capture\n", stderr);
+            EXPECT_EQ(err.Finish(), "end of capture\n");
+            EXPECT_LE(took, Milliseconds(ConnectDeadline + LateMargin).count());
+            std::printf("[ frozen   ] %s, %s: a call to a frozen server returned after %.1f ms\n",
+                        NameOf(GetParam()), SoundTestServer::Describe(daemons), took);
+        }
+        const auto next = RenderedModel(2, 550.0, 2);
+        std::vector<Timing> timings;
+        EXPECT_TRUE(PlaysWhole({next.get()}, timings));
     }
-    const auto next = RenderedModel(2, 550.0, 2);
-    std::vector<Timing> timings;
-    EXPECT_TRUE(PlaysWhole({next.get()}, timings));
+}
+
+// PipeWire's session manager puts a fallback sink in place of a vanished one, as on a desktop whose
+// only sound device went away: the sound goes into it, and the call costs the sound's length, as
+// with the device, and says nothing.
+class FallbackServer : public PlayOnServer {};
+
+TEST_P(FallbackServer, VanishedSinkIsReplacedAndPlayReturnsOnTimeSilently)
+{
+    ASSERT_TRUE(server_->RemoveSink());
+    const auto replaced = Clock::now() + 5s;
+    std::string sink = server_->DefaultSink();
+    while ((sink.empty() || sink == SoundTestServer::Sink) && Clock::now() < replaced) {
+        std::this_thread::sleep_for(50ms);
+        sink = server_->DefaultSink();
+    }
+    ASSERT_FALSE(sink.empty() || sink == SoundTestServer::Sink) << "no sink took the vanished one's place";
+    const auto model = RenderedModel(10, 440.0, 1);
+    StderrCapture err;
+    const auto start = Clock::now();
+    model->Play();
+    const Timing timing{100.0 * model->Duration, MillisecondsSince(start)};
+    std::fputs("end of capture\n", stderr);
+    EXPECT_EQ(err.Finish(), "end of capture\n");
+    EXPECT_TRUE(ReturnedOnTime(timing));
+    std::printf("[ fallback ] %s: a %.0f ms sound played into \"%s\" returned after %.1f ms\n",
+                NameOf(GetParam()), timing.nominal, sink.c_str(), timing.returned);
+    // The next test finds a server as it started.
+    StartServer(GetParam());
 }
 
 std::string KindName(const ::testing::TestParamInfo<SoundServerKind>& info)
@@ -408,6 +444,7 @@ std::string KindName(const ::testing::TestParamInfo<SoundServerKind>& info)
 INSTANTIATE_TEST_SUITE_P(Servers, PlayOnServer,
                          ::testing::Values(SoundServerKind::PulseAudio, SoundServerKind::PipeWire), KindName);
 INSTANTIATE_TEST_SUITE_P(Servers, RefusingServer, ::testing::Values(SoundServerKind::PulseAudio), KindName);
+INSTANTIATE_TEST_SUITE_P(Servers, FallbackServer, ::testing::Values(SoundServerKind::PipeWire), KindName);
 
 // No server at all, whichever way it is missing: the call comes back at once and says nothing.
 TEST(PlayWithoutServer, ReturnsAtOnceSilently)

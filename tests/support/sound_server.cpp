@@ -212,9 +212,25 @@ std::vector<pid_t> SoundTestServer::ReadPids(const char* file) const
     return pids;
 }
 
-std::vector<pid_t> SoundTestServer::Pids() const
+std::vector<SoundTestServer::Daemons> SoundTestServer::Faults() const
 {
-    return ReadPids(kind_ == SoundServerKind::PipeWire ? "pids" : "pulse/pid");
+    if (kind_ == SoundServerKind::PipeWire) {
+        return {Daemons::All, Daemons::GraphOnly};
+    }
+    return {Daemons::All};
+}
+
+const char* SoundTestServer::Describe(Daemons daemons)
+{
+    return daemons == Daemons::GraphOnly ? "the graph alone" : "the whole server";
+}
+
+std::vector<pid_t> SoundTestServer::Pids(Daemons daemons) const
+{
+    if (kind_ != SoundServerKind::PipeWire) {
+        return ReadPids("pulse/pid");
+    }
+    return ReadPids(daemons == Daemons::GraphOnly ? "pipewire.pid" : "pids");
 }
 
 pid_t SoundTestServer::Pid() const
@@ -223,9 +239,9 @@ pid_t SoundTestServer::Pid() const
     return pids.empty() ? -1 : pids.front();
 }
 
-bool SoundTestServer::Signal(int signal) const
+bool SoundTestServer::Signal(int signal, Daemons daemons) const
 {
-    const std::vector<pid_t> pids = Pids();
+    const std::vector<pid_t> pids = Pids(daemons);
     bool all = !pids.empty();
     for (pid_t pid : pids) {
         all = kill(pid, signal) == 0 && all;
@@ -238,6 +254,34 @@ bool SoundTestServer::Pactl(const std::vector<std::string>& arguments) const
     std::vector<std::string> command{"pactl", "--server=" + address_};
     command.insert(command.end(), arguments.begin(), arguments.end());
     return Run(command) == 0;
+}
+
+std::string SoundTestServer::DefaultSink() const
+{
+    std::string sink;
+    const std::string command = "pactl --server=" + ShellQuote(address_) + " get-default-sink 2>/dev/null";
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char chunk[256];
+        while (std::fgets(chunk, sizeof chunk, pipe)) {
+            sink += chunk;
+        }
+        if (pclose(pipe) != 0) {
+            sink.clear();
+        }
+    }
+    while (!sink.empty() && (sink.back() == '\n' || sink.back() == '\r')) {
+        sink.pop_back();
+    }
+    return sink;
+}
+
+bool SoundTestServer::RemoveSink() const
+{
+    if (kind_ != SoundServerKind::PipeWire) {
+        return Pactl({"unload-module", "module-null-sink"});
+    }
+    // The sink is an object of the graph's own configuration, not a module: destroy it there.
+    return Run({"env", "PIPEWIRE_RUNTIME_DIR=" + folder_ + "/runtime", "pw-cli", "destroy", Sink}) == 0;
 }
 
 MonitorRecording::MonitorRecording()

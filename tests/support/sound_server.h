@@ -23,6 +23,7 @@ void PrintTo(SoundServerKind kind, std::ostream* out);
 // sample. Clients reach it through PULSE_SERVER, which Start() points at it.
 class SoundTestServer {
 public:
+    static constexpr char Sink[] = "sonvelia_test";             // the null sink
     static constexpr char Monitor[] = "sonvelia_test.monitor";  // the null sink's monitor source
 
     explicit SoundTestServer(SoundServerKind kind = SoundServerKind::PulseAudio) : kind_(kind) {}
@@ -38,14 +39,27 @@ public:
     SoundServerKind Kind() const { return kind_; }
     const std::string& Address() const { return address_; }  // the PULSE_SERVER value
     pid_t Pid() const;                                       // the daemon clients talk to, -1 when unknown
-    // Every daemon the server is made of, the one clients talk to first; empty when unknown.
-    std::vector<pid_t> Pids() const;
-    // Sends `signal` to every daemon of the server (SIGSTOP freezes it, SIGKILL makes it vanish);
-    // true when each of them got it.
-    bool Signal(int signal) const;
+    // Which of the server's daemons a fault strikes.
+    enum class Daemons {
+        All,        // the whole server
+        GraphOnly,  // PipeWire's graph, while its PulseAudio service still answers clients
+    };
+    // The faults a test can give this server: the whole server, and for PipeWire its graph alone.
+    std::vector<Daemons> Faults() const;
+    static const char* Describe(Daemons daemons);
+
+    // The daemons the server is made of, the one clients talk to first; empty when unknown.
+    std::vector<pid_t> Pids(Daemons daemons = Daemons::All) const;
+    // Sends `signal` to those daemons (SIGSTOP freezes them, SIGKILL makes them vanish); true when
+    // each of them got it.
+    bool Signal(int signal, Daemons daemons = Daemons::All) const;
 
     // Runs pactl against this server; true when it succeeded.
     bool Pactl(const std::vector<std::string>& arguments) const;
+    // The server's default sink as pactl reports it; empty when it does not answer.
+    std::string DefaultSink() const;
+    // Removes the null sink, the server's only one; true when the server took the order.
+    bool RemoveSink() const;
 
     // How many times a test may play and record a sound before a capture that lost samples counts
     // as a fault. PipeWire on a loaded machine now and then drops one graph cycle (512 to 1536
