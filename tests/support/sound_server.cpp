@@ -88,14 +88,17 @@ std::string ShellQuote(const std::string& text)
 
 // The daemons run detached: if the test program dies of a signal, TearDown never comes, so a
 // handler stops them on the way out (a kill -9 of the test program is the only leak left).
-// Fixed slots, as a signal handler may only read lock-free atomics.
-constexpr std::size_t MaxDaemons = 8;  // the most processes one server is made of
+// Fixed slots, as a signal handler may only read lock-free atomics; 0 is a free slot.
+constexpr std::size_t MaxDaemons = 16;  // processes of all the servers one test program runs at once
 std::array<std::atomic<pid_t>, MaxDaemons> RunningDaemons{};
 
-void ForgetDaemons()
+void ForgetDaemons(const std::vector<pid_t>& daemons)
 {
-    for (auto& slot : RunningDaemons) {
-        slot.store(-1);
+    for (pid_t pid : daemons) {
+        for (auto& slot : RunningDaemons) {
+            pid_t expected = pid;
+            slot.compare_exchange_strong(expected, 0);
+        }
     }
 }
 
@@ -114,9 +117,13 @@ void StopDaemonsAndDie(int signal)
 
 void WatchForCrashes(const std::vector<pid_t>& daemons)
 {
-    ForgetDaemons();
-    for (std::size_t k = 0; k < daemons.size() && k < MaxDaemons; ++k) {
-        RunningDaemons[k].store(daemons[k]);
+    for (pid_t pid : daemons) {
+        for (auto& slot : RunningDaemons) {
+            pid_t expected = 0;
+            if (slot.compare_exchange_strong(expected, pid)) {
+                break;
+            }
+        }
     }
     static const bool installed = [] {
         for (int signal : {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGINT, SIGTERM, SIGHUP}) {
@@ -175,12 +182,12 @@ bool SoundTestServer::Start(std::string& why)
     }
     address_ = output;
     setenv("PULSE_SERVER", address_.c_str(), 1);
-    std::vector<pid_t> processes = Pids();
+    watched_ = Pids();
     // PipeWire's daemons share a session bus started with them.
     for (pid_t bus : ReadPids("dbus.pid")) {
-        processes.push_back(bus);
+        watched_.push_back(bus);
     }
-    WatchForCrashes(processes);
+    WatchForCrashes(watched_);
     return !address_.empty();
 }
 
@@ -189,7 +196,8 @@ void SoundTestServer::Stop()
     if (folder_.empty()) {
         return;
     }
-    ForgetDaemons();
+    ForgetDaemons(watched_);
+    watched_.clear();
     Run({"bash", Script(kind_).string(), "stop", folder_});
     std::error_code error;
     fs::remove_all(folder_, error);

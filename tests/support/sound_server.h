@@ -73,6 +73,7 @@ private:
     SoundServerKind kind_;
     std::string folder_;
     std::string address_;
+    std::vector<pid_t> watched_;  // stopped by a crash handler should the test program die of a signal
 };
 
 // Records the server's monitor with parec while it lives: raw s16le mono 44100 Hz samples.
