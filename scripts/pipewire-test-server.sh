@@ -11,7 +11,8 @@
 # state and home folder inside <dir>, so that nothing of a desktop session is seen or touched.
 # The graph's only sink is a null sink at 44100 Hz, mono, and the graph is held at 44100 Hz: what a
 # client plays reaches the sink's monitor unresampled and can be recorded sample for sample
-# ("sonvelia_test.monitor", the same name as with the PulseAudio test server).
+# ("sonvelia_test.monitor", the same name as with the PulseAudio test server). The state folder is
+# new each time, so wireplumber restores no volume: every stream plays at 100 %, bit for bit.
 # <dir>/pids lists the daemons the client depends on, the one it talks to first.
 set -euo pipefail
 
@@ -92,6 +93,12 @@ await()
     return 1
 }
 
+# ": <which daemon has ended>" when await gave up because one did.
+ended()
+{
+    [[ -s "$dir/ended" ]] && echo ": $(<"$dir/ended")"
+}
+
 graph_ready()
 {
     [[ -S "$runtime/pipewire-0" ]]
@@ -133,11 +140,10 @@ EOF
         fail "the session bus did not start"
     export DBUS_SESSION_BUS_ADDRESS="$bus"
     launch pipewire pipewire
-    await graph_ready || fail "pipewire does not answer$(cat "$dir/ended" 2>/dev/null | sed 's/^/: /')"
+    await graph_ready || fail "pipewire does not answer$(ended)"
     launch wireplumber wireplumber
     launch pipewire-pulse pipewire-pulse
-    await pulse_ready ||
-        fail "the PulseAudio service does not answer with its null sink$(cat "$dir/ended" 2>/dev/null | sed 's/^/: /')"
+    await pulse_ready || fail "the PulseAudio service does not answer with its null sink$(ended)"
     cat "$dir/pipewire-pulse.pid" "$dir/pipewire.pid" "$dir/wireplumber.pid" >"$dir/pids"
     echo "$server"
     ;;
