@@ -6,6 +6,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libpulse-dev pulseaudio pulseaudio-utils
+  pipewire pipewire-pulse wireplumber dbus-daemon procps
   libgtest-dev libgmock-dev libbenchmark-dev
   sox fonts-dejavu-core qt6-translations-l10n
   desktop-file-utils appstream dpkg-dev

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite through CTest.
-# The playback tests need a sound server: a private PulseAudio server with a null sink is started
-# for the run and stopped afterwards, whatever the outcome. No display is needed (offscreen Qt).
+# The playback tests start and stop their own private servers, PulseAudio and PipeWire, each with a
+# null sink (scripts/pulse-test-server.sh, scripts/pipewire-test-server.sh), and fail when one
+# cannot start. For the rest of the run a private PulseAudio server with a null sink is started
+# and stopped afterwards, whatever the outcome. No display is needed (offscreen Qt).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh

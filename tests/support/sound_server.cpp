@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -43,9 +44,14 @@ fs::path SourceDir()
     return {};
 }
 
-fs::path Script()
+const char* ScriptName(SoundServerKind kind)
 {
-    return SourceDir() / "scripts" / "pulse-test-server.sh";
+    return kind == SoundServerKind::PipeWire ? "pipewire-test-server.sh" : "pulse-test-server.sh";
+}
+
+fs::path Script(SoundServerKind kind)
+{
+    return SourceDir() / "scripts" / ScriptName(kind);
 }
 
 // Runs a program with its output thrown away; its exit status, -1 when it could not run.
@@ -80,27 +86,48 @@ std::string ShellQuote(const std::string& text)
     return quoted + "'";
 }
 
-// The daemon runs detached: if the test program dies of a signal, TearDown never comes, so a
-// handler stops the daemon on the way out (a kill -9 of the test program is the only leak left).
-std::atomic<pid_t> RunningDaemon{-1};
+// The daemons run detached: if the test program dies of a signal, TearDown never comes, so a
+// handler stops them on the way out (a kill -9 of the test program is the only leak left).
+// Fixed slots, as a signal handler may only read lock-free atomics; 0 is a free slot.
+constexpr std::size_t MaxDaemons = 16;  // processes of all the servers one test program runs at once
+std::array<std::atomic<pid_t>, MaxDaemons> RunningDaemons{};
 
-void StopDaemonAndDie(int signal)
+void ForgetDaemons(const std::vector<pid_t>& daemons)
 {
-    const pid_t pid = RunningDaemon.load();
-    if (pid > 0) {
-        kill(pid, SIGCONT);
-        kill(pid, SIGTERM);
+    for (pid_t pid : daemons) {
+        for (auto& slot : RunningDaemons) {
+            pid_t expected = pid;
+            slot.compare_exchange_strong(expected, 0);
+        }
+    }
+}
+
+void StopDaemonsAndDie(int signal)
+{
+    for (const auto& slot : RunningDaemons) {
+        const pid_t pid = slot.load();
+        if (pid > 0) {
+            kill(pid, SIGCONT);
+            kill(pid, SIGTERM);
+        }
     }
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
 
-void WatchForCrashes(pid_t daemon)
+void WatchForCrashes(const std::vector<pid_t>& daemons)
 {
-    RunningDaemon.store(daemon);
+    for (pid_t pid : daemons) {
+        for (auto& slot : RunningDaemons) {
+            pid_t expected = 0;
+            if (slot.compare_exchange_strong(expected, pid)) {
+                break;
+            }
+        }
+    }
     static const bool installed = [] {
         for (int signal : {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGINT, SIGTERM, SIGHUP}) {
-            std::signal(signal, StopDaemonAndDie);
+            std::signal(signal, StopDaemonsAndDie);
         }
         return true;
     }();
@@ -109,11 +136,21 @@ void WatchForCrashes(pid_t daemon)
 
 }  // namespace
 
+const char* NameOf(SoundServerKind kind)
+{
+    return kind == SoundServerKind::PipeWire ? "PipeWire" : "PulseAudio";
+}
+
+void PrintTo(SoundServerKind kind, std::ostream* out)
+{
+    *out << NameOf(kind);
+}
+
 bool SoundTestServer::Start(std::string& why)
 {
-    const fs::path script = Script();
+    const fs::path script = Script(kind_);
     if (!fs::exists(script)) {
-        why = "cannot find scripts/pulse-test-server.sh from the test program";
+        why = std::string("cannot find scripts/") + ScriptName(kind_) + " from the test program";
         return false;
     }
     char pattern[] = "/tmp/sonvelia-sound-test.XXXXXX";
@@ -122,7 +159,7 @@ bool SoundTestServer::Start(std::string& why)
         return false;
     }
     folder_ = pattern;
-    const std::string command = ShellQuote(script) + " start " + ShellQuote(folder_) + " 2>&1";
+    const std::string command = "bash " + ShellQuote(script) + " start " + ShellQuote(folder_) + " 2>&1";
     std::string output;
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char chunk[256];
@@ -131,7 +168,7 @@ bool SoundTestServer::Start(std::string& why)
         }
         const int status = pclose(pipe);
         if (status != 0) {
-            why = "the server did not start: " + output;
+            why = std::string("the ") + NameOf(kind_) + " server did not start: " + output;
             Stop();
             return false;
         }
@@ -145,7 +182,12 @@ bool SoundTestServer::Start(std::string& why)
     }
     address_ = output;
     setenv("PULSE_SERVER", address_.c_str(), 1);
-    WatchForCrashes(Pid());
+    watched_ = Pids();
+    // PipeWire's daemons share a session bus started with them.
+    for (pid_t bus : ReadPids("dbus.pid")) {
+        watched_.push_back(bus);
+    }
+    WatchForCrashes(watched_);
     return !address_.empty();
 }
 
@@ -154,19 +196,65 @@ void SoundTestServer::Stop()
     if (folder_.empty()) {
         return;
     }
-    RunningDaemon.store(-1);
-    Run({"bash", Script().string(), "stop", folder_});
+    ForgetDaemons(watched_);
+    watched_.clear();
+    Run({"bash", Script(kind_).string(), "stop", folder_});
     std::error_code error;
     fs::remove_all(folder_, error);
     folder_.clear();
     address_.clear();
 }
 
+std::vector<pid_t> SoundTestServer::ReadPids(const char* file) const
+{
+    std::vector<pid_t> pids;
+    if (folder_.empty()) {
+        return pids;
+    }
+    std::ifstream in(fs::path(folder_) / file);
+    for (pid_t pid = 0; in >> pid;) {
+        if (pid > 0) {
+            pids.push_back(pid);
+        }
+    }
+    return pids;
+}
+
+std::vector<SoundTestServer::Daemons> SoundTestServer::Faults() const
+{
+    if (kind_ == SoundServerKind::PipeWire) {
+        return {Daemons::All, Daemons::GraphOnly};
+    }
+    return {Daemons::All};
+}
+
+const char* SoundTestServer::Describe(Daemons daemons)
+{
+    return daemons == Daemons::GraphOnly ? "the graph alone" : "the whole server";
+}
+
+std::vector<pid_t> SoundTestServer::Pids(Daemons daemons) const
+{
+    if (kind_ != SoundServerKind::PipeWire) {
+        return ReadPids("pulse/pid");
+    }
+    return ReadPids(daemons == Daemons::GraphOnly ? "pipewire.pid" : "pids");
+}
+
 pid_t SoundTestServer::Pid() const
 {
-    std::ifstream file(fs::path(folder_) / "pulse" / "pid");
-    pid_t pid = -1;
-    return file >> pid ? pid : -1;
+    const std::vector<pid_t> pids = Pids();
+    return pids.empty() ? -1 : pids.front();
+}
+
+bool SoundTestServer::Signal(int signal, Daemons daemons) const
+{
+    const std::vector<pid_t> pids = Pids(daemons);
+    bool all = !pids.empty();
+    for (pid_t pid : pids) {
+        all = kill(pid, signal) == 0 && all;
+    }
+    return all;
 }
 
 bool SoundTestServer::Pactl(const std::vector<std::string>& arguments) const
@@ -174,6 +262,34 @@ bool SoundTestServer::Pactl(const std::vector<std::string>& arguments) const
     std::vector<std::string> command{"pactl", "--server=" + address_};
     command.insert(command.end(), arguments.begin(), arguments.end());
     return Run(command) == 0;
+}
+
+std::string SoundTestServer::DefaultSink() const
+{
+    std::string sink;
+    const std::string command = "pactl --server=" + ShellQuote(address_) + " get-default-sink 2>/dev/null";
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char chunk[256];
+        while (std::fgets(chunk, sizeof chunk, pipe)) {
+            sink += chunk;
+        }
+        if (pclose(pipe) != 0) {
+            sink.clear();
+        }
+    }
+    while (!sink.empty() && (sink.back() == '\n' || sink.back() == '\r')) {
+        sink.pop_back();
+    }
+    return sink;
+}
+
+bool SoundTestServer::RemoveSink() const
+{
+    if (kind_ != SoundServerKind::PipeWire) {
+        return Pactl({"unload-module", "module-null-sink"});
+    }
+    // The sink is an object of the graph's own configuration, not a module: destroy it there.
+    return Run({"env", "PIPEWIRE_RUNTIME_DIR=" + folder_ + "/runtime", "pw-cli", "destroy", Sink}) == 0;
 }
 
 MonitorRecording::MonitorRecording()
