@@ -62,13 +62,14 @@ QFont PictureFont()
 
 void ClearPicture(QPainter& painter, int W, int H)
 {
-    painter.fillRect(0, 0, W, H, QColor(Black));
-    if (AtOtherRatio(painter)) {
-        const QPaintDevice& device = *painter.device();
-        const qreal ratio = device.devicePixelRatio();
-        painter.fillRect(QRectF(0, 0, device.width() / ratio + 1, device.height() / ratio + 1),
-                         QColor(Black));
+    if (!AtOtherRatio(painter)) {
+        painter.fillRect(0, 0, W, H, QColor(Black));
+        return;
     }
+    // One fill over every device pixel: at 200 % a picture has four times the pixels.
+    const QPaintDevice& device = *painter.device();
+    const qreal ratio = device.devicePixelRatio();
+    painter.fillRect(QRectF(0, 0, device.width() / ratio + 1, device.height() / ratio + 1), QColor(Black));
 }
 
 int TextWidth(const QPainter& painter, const QString& text)
