@@ -4,8 +4,9 @@
 // both inside this process and for the real executable started afresh.
 //
 // The screen is the offscreen platform's, made 1900 × 1000 by a configuration file, so that the
-// window opens maximised at that size as the program opens it. Run under another platform
-// (QT_QPA_PLATFORM=xcb inside xvfb-run) the benchmark keeps that platform, and so does the
+// window opens maximised at that size as the program opens it; --screen=3840x2160@2 makes it a
+// 4K screen at 200 %, where every picture is drawn at twice its logical resolution. Run under another
+// platform (QT_QPA_PLATFORM=xcb inside xvfb-run) the benchmark keeps that platform, and so does the
 // executable it starts.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -26,6 +27,7 @@
 #include <QStyleOptionSpinBox>
 #include <QTemporaryDir>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -44,8 +46,11 @@ extern char** environ;
 
 namespace {
 
-constexpr int ScreenWidth = 1900;         // pixels
-constexpr int ScreenHeight = 1000;        // pixels
+// The screen, in device pixels, and its device pixel ratio; --screen=WIDTHxHEIGHT@RATIO sets them
+// (3840x2160@2: a 4K screen at 200 %, a 1920 x 1080 desktop in logical pixels).
+int ScreenWidth = 1900;                   // pixels
+int ScreenHeight = 1000;                  // pixels
+double ScreenRatio = 1.0;                 // device pixels per logical pixel
 constexpr int WorstDuration = 40;         // tenths of a second, the spinner's maximum
 constexpr double WorstGlide = 0.3;        // relative frequency glide
 constexpr unsigned WorstSeed = 20261208;  // fixed, so every run draws the same model
@@ -151,6 +156,7 @@ void ReportWindow(benchmark::State& state, const TForm1& w)
 {
     state.counters["width"] = w.width();
     state.counters["height"] = w.height();
+    state.counters["ratio"] = w.devicePixelRatioF();
     state.counters["samples"] = double(w.CurrentModel ? w.CurrentModel->SampleCount() : 0);
     state.counters["graph"] = w.GraphChoice();  // 0 sonogram, 1 components
 }
@@ -384,7 +390,8 @@ void BM_ExecutableToFirstPaint(benchmark::State& state)
 }
 BENCHMARK(BM_ExecutableToFirstPaint)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
 
-// The offscreen platform's screen, 1900 × 1000 without window frames, described in a file.
+// The offscreen platform's screen, 1900 × 1000 (or as --screen says) without window frames,
+// described in a file.
 QByteArray OffscreenPlatform(const QTemporaryDir& dir)
 {
     const QString path = dir.filePath(QStringLiteral("screen.json"));
@@ -393,17 +400,50 @@ QByteArray OffscreenPlatform(const QTemporaryDir& dir)
         return "offscreen";
     file.write(
         QStringLiteral(R"({"windowFrameMargins": false, "screens": [{"name": "bench", "x": 0, "y": 0,)"
-                       R"( "width": %1, "height": %2, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})")
-            .arg(ScreenWidth)
-            .arg(ScreenHeight)
+                       R"( "width": %1, "height": %2, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": %3}]})")
+            .arg(int(ScreenWidth / ScreenRatio))  // the platform's geometry is in logical pixels
+            .arg(int(ScreenHeight / ScreenRatio))
+            .arg(ScreenRatio)
             .toUtf8());
     return "offscreen:configfile=" + path.toUtf8();
 }
 
 }  // namespace
 
+// Takes --screen=WIDTHxHEIGHT@RATIO out of the arguments; false if it is malformed.
+bool TakeScreenArgument(int& argc, char** argv)
+{
+    int kept = 1;
+    bool ok = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const std::string prefix = "--screen=";
+        if (arg.rfind(prefix, 0) != 0) {
+            argv[kept++] = argv[i];
+            continue;
+        }
+        int w = 0, h = 0;
+        double r = 0;
+        if (std::sscanf(arg.c_str() + prefix.size(), "%dx%d@%lf", &w, &h, &r) == 3 && w > 0 && h > 0 &&
+            r > 0) {
+            ScreenWidth = w;
+            ScreenHeight = h;
+            ScreenRatio = r;
+        } else {
+            ok = false;
+        }
+    }
+    argc = kept;
+    argv[argc] = nullptr;
+    return ok;
+}
+
 int main(int argc, char** argv)
 {
+    if (!TakeScreenArgument(argc, argv)) {
+        std::fprintf(stderr, "--screen=WIDTHxHEIGHT@RATIO, for example --screen=3840x2160@2\n");
+        return 1;
+    }
     QTemporaryDir dir;
     // The executable started by BM_ExecutableToFirstPaint inherits the same platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -44,12 +44,13 @@ void tmodele::DrawSpectrum(QImage& picture, double t) const
     // 6. A bar for each active harmonic, standing on the baseline.
     if (picture.isNull())
         return;
-    const int W = picture.width();
-    const int H = picture.height();
+    const QSize size = LogicalSize(picture);
+    const int W = size.width();
+    const int H = size.height();
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
-    painter.fillRect(0, 0, W, H, QColor(Black));
+    ClearPicture(painter, W, H);
     FillBlock(painter, FrameLeft, FrameTop, W - 1, H - BaselineFromBottom, Black);
     Frame(painter, FrameLeft, FrameTop, W - 1, H - BaselineFromBottom, White);
     painter.setFont(PictureFont());

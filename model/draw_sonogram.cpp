@@ -50,7 +50,7 @@ void StartPicture(QPainter& painter, int W, int H)
 {
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
-    painter.fillRect(0, 0, W, H, QColor(Black));
+    ClearPicture(painter, W, H);
     painter.setFont(PictureFont());
 }
 
@@ -142,8 +142,9 @@ void tmodele::DrawSonogram(QImage& picture) const
     // 7. The captions, on a transparent background.
     if (picture.isNull())
         return;
-    const int W = picture.width();
-    const int H = picture.height();
+    const QSize size = LogicalSize(picture);
+    const int W = size.width();
+    const int H = size.height();
     QPainter painter(&picture);
     StartPicture(painter, W, H);
     if (W < MinSonogramWidth || std::size_t(std::max(H - 2 * Margin, 0)) < Harmonics.size() || H < 2 * Margin)
@@ -201,8 +202,9 @@ void DrawComponentsWith(const tmodele& model, QImage& picture, double t, Compone
         return;
     ComponentsCounts local;
     ComponentsCounts& counted = counts != nullptr ? *counts : local;
-    const int W = picture.width();
-    const int H = picture.height();
+    const QSize size = LogicalSize(picture);
+    const int W = size.width();
+    const int H = size.height();
     QPainter painter(&picture);
     StartPicture(painter, W, H);
 
@@ -224,7 +226,7 @@ void DrawComponentsWith(const tmodele& model, QImage& picture, double t, Compone
             else
                 FastPoints(points, pw, baseline, int(h.Rank), h.Phase, height, counted);
             painter.setPen(QPen(QColor(Cyan), 1, Qt::SolidLine));  // the labels leave theirs
-            painter.drawPolyline(points.data(), pw);
+            Polyline(painter, points.data(), pw);
         }
         TextOpaque(painter, 1, baseline, QString::number(int(h.Rank)), White);
     }

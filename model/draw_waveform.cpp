@@ -54,7 +54,7 @@ void TracePerSegment(QPainter& painter, const tmodele& model, const TraceScale& 
     for (long k = first; k < last; ++k) {
         const int x1 = scale.X(k + 1);
         const int y1 = scale.Y(model.Sample(std::size_t(k + 1)));
-        painter.drawLine(QLine(x0, y0, x1, y1));
+        Line(painter, x0, y0, x1, y1);
         x0 = x1;
         y0 = y1;
     }
@@ -89,6 +89,8 @@ void SampleRange(const tmodele& model, long from, long to, int& lowest, int& hig
 // shrinks) with the sample value, those two points are the ones of the lowest and highest
 // sample. Segments from one column to the next keep their own line through QPainter, so their
 // slanted pixels come from the very same rasteriser; there are fewer of them than columns.
+// At a device pixel ratio other than 1 the span is drawn as one line of the segments' own kind,
+// a logical pixel wide, so that it covers the device pixels the segments' union covers.
 void TraceColumnSpans(QPainter& painter, const tmodele& model, const TraceScale& scale, long first, long last)
 {
     if (!(scale.xs > 0)) {
@@ -97,6 +99,7 @@ void TraceColumnSpans(QPainter& painter, const tmodele& model, const TraceScale&
         return;
     }
     const QColor colour(Green);
+    const bool highResolution = AtOtherRatio(painter);
     long k = first;
     int x = scale.X(k);
     while (true) {
@@ -116,13 +119,16 @@ void TraceColumnSpans(QPainter& painter, const tmodele& model, const TraceScale&
             SampleRange(model, k, kEnd, lowest, highest);
             const int y1 = scale.Y(lowest);
             const int y2 = scale.Y(highest);
-            painter.fillRect(x, std::min(y1, y2), 1, std::abs(y2 - y1) + 1, colour);
+            if (highResolution)
+                Line(painter, x, y1, x, y2);  // the rasteriser of the segments it stands for
+            else
+                painter.fillRect(x, std::min(y1, y2), 1, std::abs(y2 - y1) + 1, colour);
         }
         if (kEnd == last)
             break;
         const int nextX = scale.X(kEnd + 1);
-        painter.drawLine(QLine(x, scale.Y(model.Sample(std::size_t(kEnd))), nextX,
-                               scale.Y(model.Sample(std::size_t(kEnd + 1)))));
+        Line(painter, x, scale.Y(model.Sample(std::size_t(kEnd))), nextX,
+             scale.Y(model.Sample(std::size_t(kEnd + 1))));
         k = kEnd + 1;
         x = nextX;
     }
@@ -146,13 +152,14 @@ void DrawWaveformWith(const tmodele& model, QImage& picture, double start, doubl
     if (model.Rendered == 0 || !(start < end) || !std::isfinite(start) || !std::isfinite(end) ||
         picture.isNull())
         return;
-    const int W = picture.width();
-    const int H = picture.height();
+    const QSize size = LogicalSize(picture);
+    const int W = size.width();
+    const int H = size.height();
 
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
-    painter.fillRect(0, 0, W, H, QColor(Black));
+    ClearPicture(painter, W, H);
 
     const long double e = std::nearbyint(static_cast<long double>(start) * tmodele::SampleRate);
     const long double f = std::nearbyint(static_cast<long double>(end) * tmodele::SampleRate);
@@ -178,7 +185,7 @@ void DrawWaveformWith(const tmodele& model, QImage& picture, double start, doubl
 
     const int axis = H / 2;
     painter.setPen(QPen(QColor(Yellow), 1, Qt::SolidLine));
-    painter.drawLine(0, axis, W, axis);
+    Line(painter, 0, axis, W, axis);
     painter.setFont(PictureFont());
 
     const long double from = start;
@@ -198,7 +205,7 @@ void DrawWaveformWith(const tmodele& model, QImage& picture, double start, doubl
         while (q < to) {
             const int x = RoundToPixel((q - from) * xt) + 1;
             painter.setPen(QPen(QColor(Yellow), 1, Qt::SolidLine));
-            painter.drawLine(x, axis - TickHalfLength, x, axis + TickHalfLength);
+            Line(painter, x, axis - TickHalfLength, x, axis + TickHalfLength);
             const QString label = TimeLabel(q);
             TextOpaque(painter, x - TextWidth(painter, label), axis + LabelOffset, label, Yellow);
             TextOpaque(painter, W - TextWidth(painter, caption), H - TextHeight(painter, caption), caption,

@@ -196,6 +196,10 @@ void TForm3::connectUi()
     connect(RangeGroup, &QButtonGroup::idClicked, this, &TForm3::SpeedButton1Click);
     connect(Shape1, &PictureBox::MouseDown, this, &TForm3::Shape1MouseDown);
     connect(Shape1, &PictureBox::MouseUp, this, &TForm3::Shape1MouseUp);
+    connect(Shape1, &PictureBox::RatioChanged, this, [this] {
+        PaintBar(Shape1->Picture());
+        Shape1->update();
+    });
 }
 
 int TForm3::CursorLeft() const

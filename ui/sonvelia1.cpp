@@ -372,10 +372,8 @@ void TForm1::createViewPanel()
     ImageList2 = toolicons::DisabledSet();
     auto pictureButton = [this](const char* name, int picture, const QString& hint) {
         auto* button = Named(new QToolButton(ToolBar2), name);
-        QIcon icon;
-        icon.addPixmap(ImageList1.value(picture), QIcon::Normal);
-        icon.addPixmap(ImageList2.value(picture), QIcon::Disabled);
-        button->setIcon(icon);
+        // The lists' pictures, drawn at the ratio of the screen the button is shown on.
+        button->setIcon(toolicons::Icon(picture));
         button->setIconSize(QSize(toolicons::IconSize, toolicons::IconSize));
         button->setFixedSize(ToolPictureButton, ToolPictureButton);
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
@@ -619,6 +617,10 @@ void TForm1::connectUi()
     connect(CourbeImg, &PictureBox::MouseUp, this, [this](Qt::MouseButton button, QPoint pos) {
         RunGuarded([&] { CourbeImgMouseUp(button, pos.x()); });
     });
+    // A picture that meets another device pixel ratio is drawn again at full resolution.
+    connect(CourbeImg, &PictureBox::RatioChanged, this, Guarded(this, &TForm1::RedrawWaveform));
+    connect(SonogImg, &PictureBox::RatioChanged, this, Guarded(this, &TForm1::RedrawGraph));
+    connect(SpectreImg, &PictureBox::RatioChanged, this, Guarded(this, &TForm1::RedrawSpectrum));
 
     // "Série" page.
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
@@ -636,6 +638,8 @@ void TForm1::connectUi()
     click(EcouteSerieBtn, &TForm1::EcouteSerieBtnClick);
     click(EffaceSerieBtn, &TForm1::EffaceSerieBtnClick);
     click(exportwavs, &TForm1::exportwavsClick);
+    for (PictureBox* picture : {seriecourbe, seriespectre, seriesonog})
+        connect(picture, &PictureBox::RatioChanged, this, Guarded(this, &TForm1::SeriesPictureRatioChanged));
 }
 
 template <class F>

@@ -132,12 +132,13 @@ public:
     void CourbeImgMouseUp(Qt::MouseButton button, int x);
 
     // ---- Handlers: "Série" page -----------------------------------------------------------
-    void PageSerieShow();           // sonvelia1_series.cpp
-    void CheckListBox1Click();      // sonvelia1_series.cpp
-    void ecouteEltSerieBtnClick();  // sonvelia1_series.cpp
-    void effaceEltSerieBtnClick();  // sonvelia1_series.cpp
-    void EcouteSerieBtnClick();     // sonvelia1_series.cpp
-    void exportwavsClick();         // sonvelia1_series.cpp
+    void PageSerieShow();              // sonvelia1_series.cpp
+    void SeriesPictureRatioChanged();  // the shown series model drawn again at the new ratio
+    void CheckListBox1Click();         // sonvelia1_series.cpp
+    void ecouteEltSerieBtnClick();     // sonvelia1_series.cpp
+    void effaceEltSerieBtnClick();     // sonvelia1_series.cpp
+    void EcouteSerieBtnClick();        // sonvelia1_series.cpp
+    void exportwavsClick();            // sonvelia1_series.cpp
 
     // ---- Controls ------------------------------------------------------------------------
     QMenuBar* MainMenu1 = nullptr;

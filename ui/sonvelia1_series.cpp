@@ -118,6 +118,11 @@ void TForm1::PageSerieShow()
     ShowSeriesModel(*this, 0);
 }
 
+void TForm1::SeriesPictureRatioChanged()
+{
+    ShowSeriesModel(*this, LastSeriesIndex);
+}
+
 void TForm1::CheckListBox1Click()
 {
     const int p = SelectedPosition(*this);

@@ -109,6 +109,7 @@ void TForm2::connectUi()
     connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
     connect(PaintBox1, &PictureBox::MouseDown, this, &TForm2::PaintBox1MouseDown);
     connect(PaintBox1, &PictureBox::MouseMove, this, &TForm2::PaintBox1MouseMove);
+    connect(PaintBox1, &PictureBox::RatioChanged, this, &TForm2::PaintBox1Paint);
 }
 
 void TForm2::showEvent(QShowEvent* event)

@@ -1,9 +1,12 @@
 #include "ui/toolicons.h"
 
+#include <QIconEngine>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
+#include <algorithm>
+#include <cmath>
 
 namespace toolicons {
 
@@ -80,9 +83,13 @@ void DrawMeasurements(QPainter& p)
     p.drawPolygon(QPolygonF() << QPointF(16, 12) << QPointF(13, 10) << QPointF(13, 14));
 }
 
-QPixmap Draw(int index)
+// Picture `index` at `ratio` device pixels per logical pixel: the shapes are laid out in the
+// 24 logical pixels and drawn at the device's resolution.
+QPixmap Draw(int index, qreal ratio)
 {
-    QImage image(IconSize, IconSize, QImage::Format_ARGB32_Premultiplied);
+    const int side = int(std::ceil(IconSize * ratio - 1e-6));  // device pixels
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -113,11 +120,12 @@ QPixmap Draw(int index)
 }
 
 // The disabled look: the picture in light greys, its shapes kept apart by their brightness,
-// over a white relief one pixel down and to the right.
+// over a white relief one (logical) pixel down and to the right.
 QPixmap Disable(const QPixmap& normal)
 {
     const QImage source = normal.toImage().convertToFormat(QImage::Format_ARGB32);
     QImage shape(source.size(), QImage::Format_ARGB32);
+    shape.setDevicePixelRatio(source.devicePixelRatio());
     shape.fill(Qt::transparent);
     QImage relief = shape;
     for (int y = 0; y < source.height(); ++y) {
@@ -133,6 +141,7 @@ QPixmap Disable(const QPixmap& normal)
         }
     }
     QImage result(source.size(), QImage::Format_ARGB32_Premultiplied);
+    result.setDevicePixelRatio(source.devicePixelRatio());
     result.fill(Qt::transparent);
     QPainter p(&result);
     p.drawImage(1, 1, relief);
@@ -141,31 +150,61 @@ QPixmap Disable(const QPixmap& normal)
     return QPixmap::fromImage(result);
 }
 
+// An icon drawn afresh at whatever size and ratio a button asks for, so that it stays sharp on
+// every screen the window moves to.
+class PictureEngine : public QIconEngine {
+public:
+    explicit PictureEngine(int index) : index_(index) {}
+
+    QIconEngine* clone() const override { return new PictureEngine(index_); }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal ratio = painter->device() != nullptr ? painter->device()->devicePixelRatio() : 1;
+        QPixmap picture = scaledPixmap(rect.size(), mode, state, ratio);
+        painter->drawPixmap(rect.topLeft(), picture);
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        // A size asked in device pixels: the ratio that fills it.
+        return scaledPixmap(QSize(IconSize, IconSize), mode, state,
+                            qreal(std::min(size.width(), size.height())) / IconSize);
+    }
+
+    QPixmap scaledPixmap(const QSize& /*size*/, QIcon::Mode mode, QIcon::State /*state*/,
+                         qreal scale) override
+    {
+        const qreal ratio = scale > 0 ? scale : 1;
+        const QPixmap normal = Draw(index_, ratio);
+        return mode == QIcon::Disabled ? Disable(normal) : normal;
+    }
+
+private:
+    int index_;
+};
+
 }  // namespace
 
-QList<QPixmap> NormalSet()
+QList<QPixmap> NormalSet(qreal ratio)
 {
     QList<QPixmap> set;
     for (int i = 0; i < Count; ++i)
-        set.append(Draw(i));
+        set.append(Draw(i, ratio));
     return set;
 }
 
-QList<QPixmap> DisabledSet()
+QList<QPixmap> DisabledSet(qreal ratio)
 {
     QList<QPixmap> set;
     for (int i = 0; i < Count; ++i)
-        set.append(Disable(Draw(i)));
+        set.append(Disable(Draw(i, ratio)));
     return set;
 }
 
 QIcon Icon(int index)
 {
-    QIcon icon;
-    const QPixmap normal = Draw(index);
-    icon.addPixmap(normal, QIcon::Normal);
-    icon.addPixmap(Disable(normal), QIcon::Disabled);
-    return icon;
+    return QIcon(new PictureEngine(index));
 }
 
 }  // namespace toolicons

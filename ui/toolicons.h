@@ -20,9 +20,12 @@ enum Index {
 
 inline constexpr int IconSize = 24;  // pixels, drawn into a 27-pixel button
 
-QList<QPixmap> NormalSet();
-QList<QPixmap> DisabledSet();
-// The icon of picture `index`, with its disabled look.
+// The pictures at `ratio` device pixels per logical pixel (24 x ratio pixels, rounded up, with
+// that device pixel ratio set).
+QList<QPixmap> NormalSet(qreal ratio = 1);
+QList<QPixmap> DisabledSet(qreal ratio = 1);
+// The icon of picture `index`, with its disabled look, drawn at the ratio of the screen it is
+// shown on.
 QIcon Icon(int index);
 
 }  // namespace toolicons
