@@ -78,6 +78,10 @@ public:
     int GraphChoice() const;
     // Shows ajustampliBtn and ajustphasebtn only while the model has two harmonics or more.
     void ShowHarmonicButtons();
+    // Brings the model page up to date with a current model just replaced whole (a file read, a
+    // recipe): the selector's entries, the buttons, render, view state, every view, the spinners,
+    // the first entry selected and frequedit. ZoomFactor and the boxes stay as they are.
+    void ShowLoadedModel();  // sonvelia1_series.cpp
     // L0: the left of CourbeImg inside Panel5, pixels.
     int CourbeLeft() const;
 

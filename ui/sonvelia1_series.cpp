@@ -16,51 +16,19 @@
 #include "files/wavfile.h"
 #include "model/errors.h"
 #include "model/numfmt.h"
+#include "ui/filedialogs.h"
 #include "ui/picturebox.h"
 #include "ui/sonvelia1.h"
 #include "ui/updown.h"
+
+using filedialogs::RunDialog;
+using filedialogs::SetUpDialog;
 
 namespace {
 
 const QString ModelFilter = QStringLiteral("fichiers modele(*.mdl)|*.mdl");
 const QString SeriesFilter = QStringLiteral("fichiers serie(*.ssm)|*.ssm");
 const QString WavFilter = QStringLiteral("fichiers wav(*.wav)|*.wav");
-
-// "description|pattern|description|pattern" as the file dialogs take it: one entry per pair,
-// the pattern in brackets after the description unless the description already shows it.
-QStringList NameFilters(const QString& filter)
-{
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (qsizetype k = 0; k + 1 < parts.size(); k += 2) {
-        const QString& description = parts[k];
-        const QString patterns = QString(parts[k + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
-        const QString shown = QLatin1Char('(') + patterns + QLatin1Char(')');
-        filters << (description.endsWith(shown) ? description : description + QLatin1Char(' ') + shown);
-    }
-    return filters;
-}
-
-// Sets the dialog up as the command asks; a save dialog opens with no name proposed.
-void SetUpDialog(QFileDialog* dialog, const QString& filter, const QString& extension, bool emptyName)
-{
-    dialog->setNameFilters(NameFilters(filter));
-    dialog->setDefaultSuffix(extension);
-    if (emptyName) {
-        // selectFile() ignores an empty name; the name field is the one to clear.
-        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-            name->clear();
-    }
-}
-
-// The chosen file, or an empty name when the user cancelled.
-QString RunDialog(QFileDialog* dialog)
-{
-    if (dialog->exec() != QDialog::Accepted)
-        return {};
-    const QStringList chosen = dialog->selectedFiles();
-    return chosen.isEmpty() ? QString() : chosen.first();
-}
 
 bool AskYesNo(QWidget* parent, const QString& text)
 {
@@ -239,7 +207,11 @@ void TForm1::unmodleClick()
     // current model and the page as they were.
     std::unique_ptr<tmodele> model = LoadModelFile(path);
     CurrentModel = std::move(model);
+    ShowLoadedModel();
+}
 
+void TForm1::ShowLoadedModel()
+{
     ComboBox1->clear();
     for (const tharmonique& harmonic : CurrentModel->Harmonics)
         ComboBox1->addItem(QString::number(harmonic.Rank));
