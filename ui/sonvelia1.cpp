@@ -576,6 +576,9 @@ void TForm1::createMenus()
     Chargerunesrie1 =
         item(Fichier1, "Chargerunesrie1", QStringLiteral("Charger une série"), &TForm1::Chargerunesrie1Click);
     Quitter = item(Fichier1, "Quitter", QStringLiteral("Quitter"), &TForm1::Quitter1Click);
+    Edition1 = MainMenu1->addMenu(QStringLiteral("Édi&tion"));
+    Edition1->setObjectName(QStringLiteral("Edition1"));
+    Recette1 = item(Edition1, "Recette1", QStringLiteral("Recette de &Fourier…"), &TForm1::Recette1Click);
     N1 = MainMenu1->addMenu(QStringLiteral("?"));
     N1->setObjectName(QStringLiteral("N1"));
     Aide1 = item(N1, "Aide1", QStringLiteral("Aide"), &TForm1::Aide1Click);
@@ -642,6 +645,7 @@ void TForm1::connectUi()
     click(EcouteSerieBtn, &TForm1::EcouteSerieBtnClick);
     click(EffaceSerieBtn, &TForm1::EffaceSerieBtnClick);
     click(exportwavs, &TForm1::exportwavsClick);
+
 }
 
 template <class F>

@@ -32,6 +32,7 @@ class TForm4;
 class TForm5;
 class TForm6;
 class TForm7;
+class TForm9;
 class TAboutBox;
 
 // The main window: the shared state of the application (current model, series, view state),
@@ -91,8 +92,9 @@ public:
     void unmodleClick();          // sonvelia1_series.cpp
     void Chargerunesrie1Click();  // sonvelia1_series.cpp
     void Quitter1Click();
-    void Aide1Click();  // sonvelia1_tools.cpp
-    void Info2Click();  // sonvelia1_tools.cpp
+    void Recette1Click();  // sonvelia1_recipes.cpp
+    void Aide1Click();     // sonvelia1_tools.cpp
+    void Info2Click();     // sonvelia1_tools.cpp
 
     // ---- Handlers: window ----------------------------------------------------------------
     void FormShow();
@@ -146,12 +148,14 @@ public:
     // ---- Controls ------------------------------------------------------------------------
     QMenuBar* MainMenu1 = nullptr;
     QMenu* Fichier1 = nullptr;  // "&Fichier"
+    QMenu* Edition1 = nullptr;  // "Édi&tion"
     QMenu* N1 = nullptr;        // "?"
     QAction* smodele = nullptr;
     QAction* sserie1 = nullptr;
     QAction* unmodle = nullptr;
     QAction* Chargerunesrie1 = nullptr;
     QAction* Quitter = nullptr;
+    QAction* Recette1 = nullptr;
     QAction* Aide1 = nullptr;
     QAction* Info2 = nullptr;
 
@@ -255,6 +259,11 @@ public:
     TAboutBox* AboutBox = nullptr;
     TForm6* Form6 = nullptr;
     TForm7* Form7 = nullptr;
+    // Made at its first use, through RecipeDialog(), like the file dialogs: a command few runs
+    // need not be built at every start.
+    TForm9* Form9 = nullptr;
+    TForm9* RecipeDialog();  // Form9, made if needed; sonvelia1_recipes.cpp
+
 
 protected:
     void showEvent(QShowEvent* event) override;
