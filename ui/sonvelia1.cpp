@@ -29,6 +29,7 @@
 #include "ui/Sonvelia6.h"
 #include "ui/errorbox.h"
 #include "ui/picturebox.h"
+#include "ui/picturemenu.h"
 #include "ui/sonvelia2.h"
 #include "ui/sonvelia4.h"
 #include "ui/sonvelia5.h"
@@ -646,6 +647,10 @@ void TForm1::connectUi()
     click(EffaceSerieBtn, &TForm1::EffaceSerieBtnClick);
     click(exportwavs, &TForm1::exportwavsClick);
 
+    // Every picture of both pages keeps its own copy or file on a right click.
+    PictureMenu1 = new PictureMenu(this);
+    for (PictureBox* picture : {CourbeImg, SpectreImg, SonogImg, seriecourbe, seriespectre, seriesonog})
+        PictureMenu1->Attach(picture);
 }
 
 template <class F>

@@ -33,6 +33,7 @@ class TForm5;
 class TForm6;
 class TForm7;
 class TForm9;
+class PictureMenu;
 class TAboutBox;
 
 // The main window: the shared state of the application (current model, series, view state),
@@ -264,6 +265,8 @@ public:
     TForm9* Form9 = nullptr;
     TForm9* RecipeDialog();  // Form9, made if needed; sonvelia1_recipes.cpp
 
+    // The right-click menu of every picture of both pages.
+    PictureMenu* PictureMenu1 = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
