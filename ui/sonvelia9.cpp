@@ -47,12 +47,12 @@ void TForm9::createUi()
 
     recetteRG = new QGroupBox(QStringLiteral("Recette"), this);
     recetteRG->setObjectName(QStringLiteral("recetteRG"));
-    recetteRG->setGeometry(8, 4, GroupWidth, 22 + ItemHeight * int(Items.size()));
+    recetteRG->setGeometry(8, 4, GroupWidth, 26 + ItemHeight * int(Items.size()));
     recetteItems = new QButtonGroup(recetteRG);
     for (int k = 0; k < int(Items.size()); ++k) {
         auto* item = new QRadioButton(QString::fromUtf8(Items[std::size_t(k)].caption), recetteRG);
         item->setObjectName(QStringLiteral("recetteRG_") + QString::number(k));
-        item->setGeometry(12, 18 + ItemHeight * k, GroupWidth - 24, ItemHeight - 2);
+        item->setGeometry(12, 22 + ItemHeight * k, GroupWidth - 24, ItemHeight - 2);
         recetteItems->addButton(item, k);
     }
     recetteItems->button(0)->setChecked(true);
