@@ -38,8 +38,8 @@ PictureMenu::PictureMenu(TForm1* form) : QMenu(form), form_(form)
 
 void PictureMenu::Attach(PictureBox* picture)
 {
-    // Asked for by a right button press (or the menu key) after the press itself has gone to the
-    // picture, whose handlers ignore any button but the left one.
+    // Asked for by a right button press, after the press itself has gone to the picture, whose
+    // handlers ignore any button but the left one.
     picture->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(picture, &QWidget::customContextMenuRequested, this,
             [this, picture](QPoint pos) { Open(picture, pos); });

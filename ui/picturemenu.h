@@ -13,7 +13,7 @@ class PictureMenu : public QMenu {
 public:
     explicit PictureMenu(TForm1* form);
 
-    // Gives `picture` this menu on a right click (or the keyboard's menu key).
+    // Gives `picture` this menu on a right click.
     void Attach(PictureBox* picture);
 
     QAction* CopierImage1 = nullptr;       // "Copier l'image"
