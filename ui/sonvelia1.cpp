@@ -30,6 +30,7 @@
 #include "ui/errorbox.h"
 #include "ui/filedialogs.h"
 #include "ui/picturebox.h"
+#include "ui/picturemenu.h"
 #include "ui/sonvelia2.h"
 #include "ui/sonvelia4.h"
 #include "ui/sonvelia5.h"
@@ -568,6 +569,9 @@ void TForm1::createMenus()
     Chargerunesrie1 =
         item(Fichier1, "Chargerunesrie1", QStringLiteral("Charger une série"), &TForm1::Chargerunesrie1Click);
     Quitter = item(Fichier1, "Quitter", QStringLiteral("Quitter"), &TForm1::Quitter1Click);
+    Edition1 = MainMenu1->addMenu(QStringLiteral("Édi&tion"));
+    Edition1->setObjectName(QStringLiteral("Edition1"));
+    Recette1 = item(Edition1, "Recette1", QStringLiteral("Recette de &Fourier…"), &TForm1::Recette1Click);
     N1 = MainMenu1->addMenu(QStringLiteral("?"));
     N1->setObjectName(QStringLiteral("N1"));
     Aide1 = item(N1, "Aide1", QStringLiteral("Aide"), &TForm1::Aide1Click);
@@ -640,6 +644,11 @@ void TForm1::connectUi()
     click(exportwavs, &TForm1::exportwavsClick);
     for (PictureBox* picture : {seriecourbe, seriespectre, seriesonog})
         connect(picture, &PictureBox::RatioChanged, this, Guarded(this, &TForm1::SeriesPictureRatioChanged));
+
+    // Every picture of both pages keeps its own copy or file on a right click.
+    PictureMenu1 = new PictureMenu(this);
+    for (PictureBox* picture : {CourbeImg, SpectreImg, SonogImg, seriecourbe, seriespectre, seriesonog})
+        PictureMenu1->Attach(picture);
 }
 
 template <class F>

@@ -32,6 +32,8 @@ class TForm4;
 class TForm5;
 class TForm6;
 class TForm7;
+class TForm9;
+class PictureMenu;
 class TAboutBox;
 
 // The main window: the shared state of the application (current model, series, view state),
@@ -78,6 +80,10 @@ public:
     int GraphChoice() const;
     // Shows ajustampliBtn and ajustphasebtn only while the model has two harmonics or more.
     void ShowHarmonicButtons();
+    // Brings the model page up to date with a current model just replaced whole (a file read, a
+    // recipe): the selector's entries, the buttons, render, view state, every view, the spinners,
+    // the first entry selected and frequedit. ZoomFactor and the boxes stay as they are.
+    void ShowLoadedModel();  // sonvelia1_series.cpp
     // L0: the left of CourbeImg inside Panel5, pixels.
     int CourbeLeft() const;
 
@@ -87,8 +93,9 @@ public:
     void unmodleClick();          // sonvelia1_series.cpp
     void Chargerunesrie1Click();  // sonvelia1_series.cpp
     void Quitter1Click();
-    void Aide1Click();  // sonvelia1_tools.cpp
-    void Info2Click();  // sonvelia1_tools.cpp
+    void Recette1Click();  // sonvelia1_recipes.cpp
+    void Aide1Click();     // sonvelia1_tools.cpp
+    void Info2Click();     // sonvelia1_tools.cpp
 
     // ---- Handlers: window ----------------------------------------------------------------
     void FormShow();
@@ -143,12 +150,14 @@ public:
     // ---- Controls ------------------------------------------------------------------------
     QMenuBar* MainMenu1 = nullptr;
     QMenu* Fichier1 = nullptr;  // "&Fichier"
+    QMenu* Edition1 = nullptr;  // "Édi&tion"
     QMenu* N1 = nullptr;        // "?"
     QAction* smodele = nullptr;
     QAction* sserie1 = nullptr;
     QAction* unmodle = nullptr;
     QAction* Chargerunesrie1 = nullptr;
     QAction* Quitter = nullptr;
+    QAction* Recette1 = nullptr;
     QAction* Aide1 = nullptr;
     QAction* Info2 = nullptr;
 
@@ -252,6 +261,13 @@ public:
     TAboutBox* AboutBox = nullptr;
     TForm6* Form6 = nullptr;
     TForm7* Form7 = nullptr;
+    // Made at its first use, through RecipeDialog(), like the file dialogs: a command few runs
+    // need not be built at every start.
+    TForm9* Form9 = nullptr;
+    TForm9* RecipeDialog();  // Form9, made if needed; sonvelia1_recipes.cpp
+
+    // The right-click menu of every picture of both pages.
+    PictureMenu* PictureMenu1 = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

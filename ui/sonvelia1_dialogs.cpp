@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "model/errors.h"
 #include "model/numfmt.h"
+#include "model/phase.h"
 #include "ui/Sonvelia3.h"
 #include "ui/sonvelia1.h"
 #include "ui/sonvelia2.h"
@@ -21,12 +21,6 @@
 namespace {
 
 constexpr int EnvelopePeak = 255;  // the largest point of a stored envelope
-
-// Radians for whole degrees, in extended precision before it is stored.
-double Radians(int degrees)
-{
-    return double(static_cast<long double>(degrees) * std::numbers::pi_v<long double> / 180);
-}
 
 // The rank a selector entry stands for ("1".."255").
 int RankOf(const QComboBox* selector, int index)

@@ -22,6 +22,7 @@
 #include "ui/updown.h"
 #include "ui/windowhints.h"
 
+
 namespace {
 
 const QString ModelFilter = QStringLiteral("fichiers modele(*.mdl)|*.mdl");
@@ -211,7 +212,11 @@ void TForm1::unmodleClick()
     // current model and the page as they were.
     std::unique_ptr<tmodele> model = LoadModelFile(path);
     CurrentModel = std::move(model);
+    ShowLoadedModel();
+}
 
+void TForm1::ShowLoadedModel()
+{
     ComboBox1->clear();
     for (const tharmonique& harmonic : CurrentModel->Harmonics)
         ComboBox1->addItem(QString::number(harmonic.Rank));
