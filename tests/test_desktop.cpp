@@ -35,6 +35,7 @@
 #include "ui/sonvelia6f.h"
 #include "ui/sonvelia7.h"
 #include "ui/sonvelia8.h"
+#include "ui/sonvelia9.h"
 
 namespace {
 
@@ -140,8 +141,8 @@ void ExpectButtons(const QWidget* window, bool close)
 
 TEST_F(Desktop, FixedSizeDialogsAskForTheCloseButtonOnly)
 {
-    const std::vector<const QWidget*> dialogs{form->Form2, form->Form3, form->Form4,   form->Form5,
-                                              form->Form6, form->Form7, form->AboutBox};
+    const std::vector<const QWidget*> dialogs{form->Form2, form->Form3, form->Form4,    form->Form5,
+                                              form->Form6, form->Form7, form->AboutBox, form->RecipeDialog()};
     for (const QWidget* dialog : dialogs)
         ExpectButtons(dialog, true);
 }

@@ -10,6 +10,7 @@
 
 #include "ui/dialogkit.h"
 #include "ui/updown.h"
+#include "ui/windowhints.h"
 
 namespace {
 constexpr QSize WindowSize(285, 232);     // pixels, frame included
@@ -41,6 +42,7 @@ void TForm9::createUi()
     using dialogkit::ButtonKind;
     setObjectName(QStringLiteral("Form9"));
     setWindowTitle(QStringLiteral("Recette de Fourier"));
+    windowhints::CloseButtonOnly(this);
     setFont(dialogkit::DialogFont());
     setFixedSize(dialogkit::ClientForWindow(WindowSize));
     move(OpeningPlace);
