@@ -116,14 +116,20 @@ std::shared_ptr<const ModelRecord> RecordOf(const tmodele& model)
     return record;
 }
 
+void AssignRecord(tmodele& model, const ModelRecord& record)
+{
+    model.Harmonics = record.Harmonics;
+    model.Fundamental = record.Fundamental;
+    model.Glide = record.Glide;
+    model.Duration = record.Duration;
+    model.SpareFlag = record.SpareFlag;
+    model.Rendered = 0;
+}
+
 std::unique_ptr<tmodele> ModelOf(const ModelRecord& record)
 {
     auto model = std::make_unique<tmodele>();
-    model->Harmonics = record.Harmonics;
-    model->Fundamental = record.Fundamental;
-    model->Glide = record.Glide;
-    model->Duration = record.Duration;
-    model->SpareFlag = record.SpareFlag;
+    AssignRecord(*model, record);
     return model;
 }
 
@@ -197,6 +203,8 @@ std::shared_ptr<const State> UndoHistory::Take()
     // 1. The page as it stands, read without the models.
     auto state = std::make_shared<State>();
     state->Page = CapturePage(form_);
+    if (current_ && state->Page.Ranks == current_->Page.Ranks)
+        state->Page.Ranks = current_->Page.Ranks;  // one shared list while the entries stay
     // 2. The current model: the record already held when it is the same.
     if (form_.CurrentModel) {
         const tmodele& model = *form_.CurrentModel;
@@ -304,11 +312,15 @@ void UndoHistory::Restore(const std::shared_ptr<const State>& state)
         } done{restoring_};
         TForm1& w = form_;
 
-        // 1. The current model, from its record.
-        if (state->Model)
-            w.CurrentModel = ModelOf(*state->Model);
-        else
+        // 1. The current model, from its record. The model in place takes it, so that rendering
+        //    again reuses its sound buffer.
+        if (!state->Model) {
             w.CurrentModel.reset();
+        } else if (w.CurrentModel) {
+            AssignRecord(*w.CurrentModel, *state->Model);
+        } else {
+            w.CurrentModel = ModelOf(*state->Model);
+        }
 
         // 2. The series, keeping the models that are still the same records at their places.
         bool seriesChanged = w.Series.size() != state->Series.size();
@@ -349,8 +361,14 @@ void UndoHistory::Restore(const std::shared_ptr<const State>& state)
         w.frequedit->setText(page.Frequency);
         {
             const QSignalBlocker blockSelector(w.ComboBox1);
-            w.ComboBox1->clear();
-            w.ComboBox1->addItems(page.Ranks);
+            // Built again only when its entries differ (255 entries take a while to build).
+            bool sameEntries = w.ComboBox1->count() == page.Ranks.size();
+            for (int i = 0; sameEntries && i < page.Ranks.size(); ++i)
+                sameEntries = w.ComboBox1->itemText(i) == page.Ranks[i];
+            if (!sameEntries) {
+                w.ComboBox1->clear();
+                w.ComboBox1->addItems(page.Ranks);
+            }
             w.ComboBox1->setCurrentIndex(page.Selected);
             if (w.ComboBox1->currentText() != page.SelectorText)
                 w.ComboBox1->setEditText(page.SelectorText);

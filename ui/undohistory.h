@@ -32,7 +32,8 @@ struct ModelRecord {
 bool SameRecord(const ModelRecord& a, const ModelRecord& b);
 bool SameRecord(const ModelRecord& a, const tmodele& b);
 std::shared_ptr<const ModelRecord> RecordOf(const tmodele& model);
-std::unique_ptr<tmodele> ModelOf(const ModelRecord& record);  // not rendered
+std::unique_ptr<tmodele> ModelOf(const ModelRecord& record);   // not rendered
+void AssignRecord(tmodele& model, const ModelRecord& record);  // left not rendered
 
 // What the model page shows of the model and of the view besides the model itself.
 struct PageState {
