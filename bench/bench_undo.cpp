@@ -15,7 +15,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
-#include <QUndoStack>
 #include <memory>
 #include <random>
 
@@ -99,14 +98,14 @@ void BM_WorstEdit(benchmark::State& state, bool recorded)
         w.dureeUD->setValue(WorstDuration - 1);
         w.dureeUDClick();
         w.dureeUD->setValue(WorstDuration);  // from code: no Click, as the arrow leaves it
-        w.History->Stack().clear();
+        w.History->Clear();
         state.ResumeTiming();
         if (recorded)
             w.History->Record(undo::names::Duration, [&w] { w.dureeUDClick(); });
         else
             w.dureeUDClick();
     }
-    if (recorded && w.History->Stack().count() != 1)
+    if (recorded && w.History->Count() != 1)
         state.SkipWithError("the edit made no step");
     state.counters["series"] = double(w.Series.size());
 }
@@ -126,7 +125,7 @@ void BM_RecordOnly(benchmark::State& state)
         duration = duration == WorstDuration ? WorstDuration - 1 : WorstDuration;
         w.History->Record(undo::names::Duration, [&w, duration] { w.CurrentModel->Duration = duration; });
     }
-    w.History->Stack().clear();
+    w.History->Clear();
     w.CurrentModel->Duration = WorstDuration;
     state.counters["series"] = double(w.Series.size());
 }
@@ -138,10 +137,10 @@ enum class Edit { Duration, Glide };
 void BM_UndoOf(benchmark::State& state, Edit edit, bool redo)
 {
     TForm1& w = EditWindow(0);
-    QUndoStack& stack = w.History->Stack();
+    undo::UndoHistory& stack = *w.History;
     for (auto _ : state) {
         state.PauseTiming();
-        stack.clear();
+        stack.Clear();
         if (edit == Edit::Duration) {
             w.dureeUD->setValue(WorstDuration - 1);
             w.dureeUDClick();
@@ -152,14 +151,14 @@ void BM_UndoOf(benchmark::State& state, Edit edit, bool redo)
             w.UpDown1->stepBy(1);
         }
         if (redo)
-            stack.undo();
+            stack.Undo();
         state.ResumeTiming();
         if (redo)
-            stack.redo();
+            stack.Redo();
         else
-            stack.undo();
+            stack.Undo();
     }
-    if (stack.count() != 1)
+    if (stack.Count() != 1)
         state.SkipWithError("the edit made no step");
 }
 BENCHMARK_CAPTURE(BM_UndoOf, duration_undo, Edit::Duration, false)
@@ -220,7 +219,7 @@ void BM_RandomSteps(benchmark::State& state)
         const long before = HeapApartFromSound(*w);
         int made = 0;
         while (made < RandomSteps) {
-            const int count = w->History->Stack().count();
+            const int count = w->History->Count();
             switch (pick(8)) {
                 case 0:
                 case 1:
@@ -262,18 +261,18 @@ void BM_RandomSteps(benchmark::State& state)
                         w->AjListeBtn->click();
                     break;
             }
-            if (w->History->Stack().index() != count)
+            if (w->History->Index() != count)
                 ++made;
         }
         const long after = HeapApartFromSound(*w);
-        const int kept = w->History->Stack().count();
+        const int kept = w->History->Count();
         state.counters["steps_kept"] = kept;
         state.counters["heap_growth_kB"] = double(after - before) / 1024.0;
         state.counters["bytes_per_kept_step"] = double(after - before) / kept;
         state.counters["harmonics"] = double(w->CurrentModel->Harmonics.size());
         state.counters["series"] = double(w->Series.size());
         // Emptied, the history gives its memory back.
-        w->History->Stack().clear();
+        w->History->Clear();
         state.counters["heap_after_clear_kB"] = double(HeapApartFromSound(*w) - before) / 1024.0;
         w.reset();
         Settle();

@@ -16,7 +16,6 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
-#include <QUndoStack>
 #include <functional>
 #include <memory>
 
@@ -58,8 +57,8 @@ protected:
         Settle();
     }
 
-    int Steps() const { return form->History->Stack().count(); }
-    int Index() const { return form->History->Stack().index(); }
+    int Steps() const { return form->History->Count(); }
+    int Index() const { return form->History->Index(); }
 
     std::unique_ptr<TForm1> form;
     std::unique_ptr<Driver> driver;
@@ -271,7 +270,7 @@ TEST_F(Undo, MenuStartsDisabledAndFollowsTheHistory)
     EXPECT_EQ(form->Retablir1->shortcuts(),
               (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
                                    QKeySequence(Qt::CTRL | Qt::Key_Y)}));
-    EXPECT_GE(form->History->Stack().undoLimit(), 1000);
+    EXPECT_GE(form->History->Limit(), 1000);
 
     // Nothing yet: both disabled, and triggering them changes nothing.
     EXPECT_EQ(form->Annuler1->text(), QStringLiteral("&Annuler"));

@@ -3,7 +3,6 @@
 // undoing everything must give back the very first model file, byte for byte.
 #include <gtest/gtest.h>
 
-#include <QUndoStack>
 #include <cstdio>
 #include <memory>
 
@@ -60,7 +59,7 @@ TEST_F(RandomHistory, UndoingEverythingGivesTheFirstModelBack)
     EXPECT_GT(report.undos, 100);
     EXPECT_GT(report.redos, 30);
     // RunRandomHistory has redone everything: undo it all once more, to the very first state.
-    while (form->History->Stack().canUndo())
+    while (form->History->CanUndo())
         driver->Undo();
     EXPECT_EQ(ModelFileBytes(*form->CurrentModel), first);
     EXPECT_TRUE(form->Series.empty());
@@ -73,7 +72,7 @@ TEST_F(RandomHistory, TheOldestStepsGoAtTheLimit)
     undo_test::RunRandomHistory(*form, *driver, 7, 600, 40, report);
     Print("limit 40", report);
     EXPECT_GT(report.overflowed, 50);
-    EXPECT_EQ(form->History->Stack().count(), 40);
+    EXPECT_EQ(form->History->Count(), 40);
 }
 
 }  // namespace

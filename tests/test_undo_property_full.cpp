@@ -4,7 +4,6 @@
 // once the history is full the heap no longer grows.
 #include <gtest/gtest.h>
 
-#include <QUndoStack>
 #include <cstdio>
 #include <memory>
 
@@ -39,7 +38,7 @@ TEST(RandomHistoryFull, TenThousandOperationsAtTheDefaultLimit)
     EXPECT_GT(r.overflowed, 0) << "the history never reached its limit";
     ASSERT_GT(r.heapEarlyAt, 0);
     EXPECT_LT(r.heapLate - r.heapEarly, HeapTolerance);
-    EXPECT_EQ(form->History->Stack().count(), undo::UndoHistory::DefaultLimit);
+    EXPECT_EQ(form->History->Count(), undo::UndoHistory::DefaultLimit);
 }
 
 }  // namespace

@@ -10,10 +10,10 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
-#include <QUndoStack>
 #include <bit>
 #include <cstring>
 
+#include "model/errors.h"
 #include "model/numfmt.h"
 #include "ui/errorbox.h"
 #include "ui/picturebox.h"
@@ -24,57 +24,150 @@ namespace undo {
 
 namespace {
 
-bool SameBits(double a, double b)
+using Bytes = std::vector<std::uint8_t>;
+
+// ---- Writing a state out, and reading it back ---------------------------------------------------
+// Layout, little-endian as the machine has it: the page's numbers, the current model's numbers,
+// the page's texts, the current model's harmonics, then the series. The fields an edit changes
+// most lie close together, so that the difference of a step stays short.
+
+template <class T>
+void Put(Bytes& out, T value)
 {
-    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+    const auto at = out.size();
+    out.resize(at + sizeof(T));
+    std::memcpy(out.data() + at, &value, sizeof(T));
 }
 
-bool SameHarmonics(const std::vector<tharmonique>& a, const std::vector<tharmonique>& b)
+void PutText(Bytes& out, const QString& text)
 {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const tharmonique& x = a[i];
-        const tharmonique& y = b[i];
-        if (x.Active != y.Active || x.Rank != y.Rank || !SameBits(x.Amplitude, y.Amplitude) ||
-            !SameBits(x.Phase, y.Phase) || x.Envelope != y.Envelope)
-            return false;
+    Put(out, std::uint32_t(text.size()));
+    const auto at = out.size();
+    const std::size_t bytes = std::size_t(text.size()) * sizeof(char16_t);
+    out.resize(at + bytes);
+    if (bytes > 0)
+        std::memcpy(out.data() + at, text.utf16(), bytes);
+}
+
+void PutHeader(Bytes& out, double fundamental, double glide, std::uint16_t duration, std::uint8_t spare,
+               std::size_t count)
+{
+    Put(out, fundamental);
+    Put(out, glide);
+    Put(out, duration);
+    Put(out, spare);
+    Put(out, std::uint32_t(count));
+}
+
+void PutHarmonics(Bytes& out, const std::vector<tharmonique>& harmonics)
+{
+    for (const tharmonique& h : harmonics) {
+        Put(out, h.Active);
+        Put(out, h.Rank);
+        Put(out, h.Amplitude);
+        Put(out, h.Phase);
+        const auto at = out.size();
+        out.resize(at + h.Envelope.size());
+        std::memcpy(out.data() + at, h.Envelope.data(), h.Envelope.size());
     }
-    return true;
 }
 
-bool SameRecordPointer(const std::shared_ptr<const ModelRecord>& a,
-                       const std::shared_ptr<const ModelRecord>& b)
-{
-    if (a == b)
-        return true;
-    return a && b && SameRecord(*a, *b);
-}
-
-// One command of the history: the states around it. The command itself has already run when
-// the step is pushed, so the first redo, which QUndoStack::push makes, does nothing.
-class Step : public QUndoCommand {
+class Reader {
 public:
-    Step(UndoHistory& history, const QString& name, std::shared_ptr<const State> before,
-         std::shared_ptr<const State> after)
-        : QUndoCommand(name), history_(history), before_(std::move(before)), after_(std::move(after))
+    explicit Reader(const Bytes& bytes) : bytes_(bytes) {}
+    template <class T>
+    T Get()
     {
+        T value;
+        Need(sizeof(T));
+        std::memcpy(&value, bytes_.data() + at_, sizeof(T));
+        at_ += sizeof(T);
+        return value;
     }
-
-    void undo() override { history_.Restore(before_); }
-    void redo() override
+    QString Text()
     {
-        if (pushed_)
-            history_.Restore(after_);
-        pushed_ = true;
+        const auto length = Get<std::uint32_t>();
+        Need(std::size_t(length) * sizeof(char16_t));
+        QString text(qsizetype(length), Qt::Uninitialized);
+        if (length > 0)
+            std::memcpy(text.data(), bytes_.data() + at_, std::size_t(length) * sizeof(char16_t));
+        at_ += std::size_t(length) * sizeof(char16_t);
+        return text;
     }
+    void Harmonics(std::vector<tharmonique>& harmonics, std::size_t count)
+    {
+        harmonics.resize(count);
+        for (tharmonique& h : harmonics) {
+            h.Active = Get<std::uint8_t>();
+            h.Rank = Get<std::uint8_t>();
+            h.Amplitude = Get<double>();
+            h.Phase = Get<double>();
+            Need(h.Envelope.size());
+            std::memcpy(h.Envelope.data(), bytes_.data() + at_, h.Envelope.size());
+            at_ += h.Envelope.size();
+        }
+    }
+    std::size_t At() const { return at_; }
+    bool AtEnd() const { return at_ == bytes_.size(); }
 
 private:
-    UndoHistory& history_;
-    std::shared_ptr<const State> before_;
-    std::shared_ptr<const State> after_;
-    bool pushed_ = false;
+    void Need(std::size_t n) const
+    {
+        if (bytes_.size() - at_ < n)
+            throw AppError(QStringLiteral("Historique des modifications illisible"));
+    }
+    const Bytes& bytes_;
+    std::size_t at_ = 0;
 };
+
+// ---- Differences -----------------------------------------------------------------------------------
+// A difference between two byte strings: the length p of their common start, then the middle
+// part of each (what lies between the common start and the common end).
+
+void PutDifference(Bytes& out, const Bytes& from, const Bytes& to)
+{
+    const std::size_t shorter = std::min(from.size(), to.size());
+    std::size_t prefix = 0;
+    while (prefix < shorter && from[prefix] == to[prefix])
+        ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < shorter - prefix && from[from.size() - 1 - suffix] == to[to.size() - 1 - suffix])
+        ++suffix;
+    const std::size_t fromMiddle = from.size() - prefix - suffix;
+    const std::size_t toMiddle = to.size() - prefix - suffix;
+    Put(out, std::uint32_t(prefix));
+    Put(out, std::uint32_t(fromMiddle));
+    Put(out, std::uint32_t(toMiddle));
+    out.insert(out.end(), from.begin() + std::ptrdiff_t(prefix),
+               from.begin() + std::ptrdiff_t(prefix + fromMiddle));
+    out.insert(out.end(), to.begin() + std::ptrdiff_t(prefix),
+               to.begin() + std::ptrdiff_t(prefix + toMiddle));
+}
+
+std::size_t DifferenceBytes(const std::uint8_t* at)
+{
+    std::uint32_t lengths[3];
+    std::memcpy(lengths, at, sizeof lengths);
+    return sizeof lengths + lengths[1] + lengths[2];
+}
+
+// `state` made from one side of the difference into the other, through `work`.
+void ApplyDifference(const std::uint8_t* at, bool forward, Bytes& state, Bytes& work)
+{
+    std::uint32_t lengths[3];
+    std::memcpy(lengths, at, sizeof lengths);
+    const std::size_t prefix = lengths[0];
+    const std::size_t fromMiddle = forward ? lengths[1] : lengths[2];
+    const std::size_t toMiddle = forward ? lengths[2] : lengths[1];
+    const std::uint8_t* middle = at + sizeof lengths + (forward ? lengths[1] : 0);
+    if (state.size() < prefix + fromMiddle)
+        throw AppError(QStringLiteral("Historique des modifications illisible"));
+    work.clear();
+    work.insert(work.end(), state.begin(), state.begin() + std::ptrdiff_t(prefix));
+    work.insert(work.end(), middle, middle + toMiddle);
+    work.insert(work.end(), state.begin() + std::ptrdiff_t(prefix + fromMiddle), state.end());
+    state.swap(work);
+}
 
 // The rank of the entry selected in a state, as the selector shows it.
 QString SelectedRank(const State& state)
@@ -93,26 +186,14 @@ void SetSpinner(TUpDown* spinner, int value, const QString& text)
 
 }  // namespace
 
-bool SameRecord(const ModelRecord& a, const ModelRecord& b)
+ModelRecord RecordOf(const tmodele& model)
 {
-    return a.Duration == b.Duration && a.SpareFlag == b.SpareFlag && SameBits(a.Fundamental, b.Fundamental) &&
-           SameBits(a.Glide, b.Glide) && SameHarmonics(a.Harmonics, b.Harmonics);
-}
-
-bool SameRecord(const ModelRecord& a, const tmodele& b)
-{
-    return a.Duration == b.Duration && a.SpareFlag == b.SpareFlag && SameBits(a.Fundamental, b.Fundamental) &&
-           SameBits(a.Glide, b.Glide) && SameHarmonics(a.Harmonics, b.Harmonics);
-}
-
-std::shared_ptr<const ModelRecord> RecordOf(const tmodele& model)
-{
-    auto record = std::make_shared<ModelRecord>();
-    record->Harmonics = model.Harmonics;
-    record->Fundamental = model.Fundamental;
-    record->Glide = model.Glide;
-    record->Duration = model.Duration;
-    record->SpareFlag = model.SpareFlag;
+    ModelRecord record;
+    record.Harmonics = model.Harmonics;
+    record.Fundamental = model.Fundamental;
+    record.Glide = model.Glide;
+    record.Duration = model.Duration;
+    record.SpareFlag = model.SpareFlag;
     return record;
 }
 
@@ -126,33 +207,9 @@ void AssignRecord(tmodele& model, const ModelRecord& record)
     model.Rendered = 0;
 }
 
-std::unique_ptr<tmodele> ModelOf(const ModelRecord& record)
+Naming Named(const QString& name)
 {
-    auto model = std::make_unique<tmodele>();
-    AssignRecord(*model, record);
-    return model;
-}
-
-bool SameState(const State& a, const State& b)
-{
-    if (!(a.Page == b.Page) || !SameRecordPointer(a.Model, b.Model) || a.Series.size() != b.Series.size())
-        return false;
-    for (std::size_t p = 0; p < a.Series.size(); ++p) {
-        if (!SameRecordPointer(a.Series[p], b.Series[p]))
-            return false;
-    }
-    return true;
-}
-
-State Capture(const TForm1& form)
-{
-    State state;
-    if (form.CurrentModel)
-        state.Model = RecordOf(*form.CurrentModel);
-    for (const auto& model : form.Series)
-        state.Series.push_back(RecordOf(*model));
-    state.Page = CapturePage(form);
-    return state;
+    return [name](const State&, const State&) { return name; };
 }
 
 PageState CapturePage(const TForm1& form)
@@ -183,60 +240,69 @@ PageState CapturePage(const TForm1& form)
     return page;
 }
 
-// ---- The history ---------------------------------------------------------------------------
+// ---- The history ---------------------------------------------------------------------------------
 
-UndoHistory::UndoHistory(TForm1& form) : QObject(&form), form_(form), stack_(new QUndoStack(this))
+UndoHistory::UndoHistory(TForm1& form) : QObject(&form), form_(form)
 {
-    stack_->setObjectName(QStringLiteral("UndoStack"));
-    stack_->setUndoLimit(DefaultLimit);
+    setObjectName(QStringLiteral("UndoHistory"));
+    buffer_.reserve(BufferBytes);
+    steps_.reserve(std::size_t(limit_) + 1);
 }
 
 UndoHistory::~UndoHistory() = default;
 
 void UndoHistory::SetLimit(int steps)
 {
-    stack_->setUndoLimit(steps);
+    if (!steps_.empty())
+        return;
+    limit_ = steps;
+    if (steps > 0)
+        steps_.reserve(std::size_t(steps) + 1);
 }
 
-std::shared_ptr<const State> UndoHistory::Take()
+void UndoHistory::Clear()
 {
-    // 1. The page as it stands, read without the models.
-    auto state = std::make_shared<State>();
-    state->Page = CapturePage(form_);
-    if (current_ && state->Page.Ranks == current_->Page.Ranks)
-        state->Page.Ranks = current_->Page.Ranks;  // one shared list while the entries stay
-    // 2. The current model: the record already held when it is the same.
-    if (form_.CurrentModel) {
-        const tmodele& model = *form_.CurrentModel;
-        if (current_ && current_->Model && SameRecord(*current_->Model, model))
-            state->Model = current_->Model;
-        else
-            state->Model = RecordOf(model);
-    }
-    // 3. The series: its models are never edited where they stand, so a model seen before keeps
-    //    its record (checked, since a freed model's address may come back for a new one).
-    std::unordered_map<const tmodele*, std::shared_ptr<const ModelRecord>> seen;
-    state->Series.reserve(form_.Series.size());
-    for (const auto& model : form_.Series) {
-        const auto known = knownSeries_.find(model.get());
-        std::shared_ptr<const ModelRecord> record;
-        if (known != knownSeries_.end() && SameRecord(*known->second, *model))
-            record = known->second;
-        else
-            record = RecordOf(*model);
-        seen.emplace(model.get(), record);
-        state->Series.push_back(std::move(record));
-    }
-    knownSeries_ = std::move(seen);
-    // 4. The state just seen, when nothing changed since: one copy for both sides of two steps.
-    if (current_ && SameState(*current_, *state))
-        return current_;
-    return state;
+    steps_.clear();
+    buffer_.clear();
+    start_ = 0;
+    index_ = 0;
+    beforeNext_ = false;
+    knownValid_ = false;
+    ShowTexts();
 }
 
-Naming Named(const QString& name)
+void UndoHistory::Write(const std::optional<ModelRecord>& model, const PageState& page, Bytes& out) const
 {
-    return [name](const State&, const State&) { return name; };
+    out.clear();
+    Put(out, std::int32_t(page.Duration));
+    Put(out, std::int32_t(page.Percent));
+    Put(out, std::int32_t(page.PerMille));
+    Put(out, std::int32_t(page.Selected));
+    const std::uint8_t flags =
+        std::uint8_t(int(page.Active) | (int(page.SeparateEnvelopes) << 1) | (int(page.DeleteEnabled) << 2) |
+                     (int(page.AmplitudesShown) << 3) | (int(page.PhasesShown) << 4));
+    Put(out, flags);
+    Put(out, page.CursorTime);
+    Put(out, page.ViewStart);
+    Put(out, page.ViewEnd);
+    Put(out, page.ZoomFactor);
+    Put(out, std::uint8_t(model.has_value()));
+    if (model)
+        PutHeader(out, model->Fundamental, model->Glide, model->Duration, model->SpareFlag,
+                  model->Harmonics.size());
+    for (const QString* text : {&page.DurationText, &page.PercentText, &page.PerMilleText, &page.Frequency,
+                                &page.SelectorText, &page.Zoom})
+        PutText(out, *text);
+    Put(out, std::uint32_t(page.Ranks.size()));
+    for (const QString& rank : page.Ranks)
+        PutText(out, rank);
+    if (model)
+        PutHarmonics(out, model->Harmonics);
+    Put(out, std::uint32_t(form_.Series.size()));
+    for (const auto& m : form_.Series) {
+        PutHeader(out, m->Fundamental, m->Glide, m->Duration, m->SpareFlag, m->Harmonics.size());
+        PutHarmonics(out, m->Harmonics);
+    }
 }
 
 void UndoHistory::Record(const QString& name, const std::function<void()>& command)
@@ -260,13 +326,20 @@ void UndoHistory::Record(const Naming& naming, const std::function<void()>& comm
         command();
         return;
     }
-    std::shared_ptr<const State> before = Take();
-    current_ = before;
-    if (adjust) {
-        auto corrected = std::make_shared<State>(*before);
-        adjust(corrected->Page);
-        before = std::move(corrected);
-    }
+    State before;
+    if (form_.CurrentModel)
+        before.Model = RecordOf(*form_.CurrentModel);
+    before.Page = CapturePage(form_);
+    if (adjust)
+        adjust(before.Page);
+    Bytes beforeBytes;
+    beforeBytes.swap(scratch_);  // the buffer keeps its room from one command to the next
+    Write(before.Model, before.Page, beforeBytes);
+    struct GiveBack {
+        Bytes& bytes;
+        Bytes& scratch;
+        ~GiveBack() { scratch.swap(bytes); }
+    } giveBack{beforeBytes, scratch_};
     // A command that throws half way has changed what it reached: that is a step like any other.
     // While it runs (its dialog may let queued events through) nothing is undone under it.
     ++depth_;
@@ -275,175 +348,340 @@ void UndoHistory::Record(const Naming& naming, const std::function<void()>& comm
         command();
     } catch (...) {
         --depth_;
-        Finish(naming, before);
+        Finish(naming, before, beforeBytes);
         throw;
     }
     --depth_;
-    Finish(naming, before);
+    Finish(naming, before, beforeBytes);
 }
 
-void UndoHistory::SetActionsEnabled(bool enabled)
-{
-    if (undoAction_)
-        undoAction_->setEnabled(enabled && stack_->canUndo());
-    if (redoAction_)
-        redoAction_->setEnabled(enabled && stack_->canRedo());
-}
-
-void UndoHistory::Finish(const Naming& naming, const std::shared_ptr<const State>& before)
+void UndoHistory::Finish(const Naming& naming, const State& before, const Bytes& beforeBytes)
 {
     SetActionsEnabled(true);
-    std::shared_ptr<const State> after = Take();
-    current_ = after;
-    if (after == before || SameState(*before, *after))
+    State after;
+    if (form_.CurrentModel)
+        after.Model = RecordOf(*form_.CurrentModel);
+    after.Page = CapturePage(form_);
+    Bytes afterBytes;
+    afterBytes.swap(scratch2_);
+    struct GiveBack {
+        Bytes& bytes;
+        Bytes& scratch;
+        ~GiveBack() { scratch.swap(bytes); }
+    } giveBack{afterBytes, scratch2_};
+    Write(after.Model, after.Page, afterBytes);
+    if (afterBytes == beforeBytes)
         return;
-    const QString name = naming(*before, *after);
-    stack_->push(new Step(*this, name, before, std::move(after)));
+    Push(naming(before, after), beforeBytes, afterBytes);
 }
 
-void UndoHistory::Restore(const std::shared_ptr<const State>& state)
+void UndoHistory::Push(const QString& name, const Bytes& before, const Bytes& after)
 {
-    // Undo and redo come from the menu, through the stack: an error is reported here.
+    // 1. From the state after the last step done: what was undone can no longer be redone.
+    ToAfter();
+    if (!knownValid_)
+        known_.clear();
+    const std::size_t end = index_ < steps_.size() ? steps_[index_].offset : buffer_.size();
+    steps_.resize(index_);
+    buffer_.resize(end);
+    if (steps_.empty()) {
+        buffer_.clear();
+        start_ = 0;
+    }
+
+    // 2. Name, gap from the known state to the state before, the step itself.
+    const std::size_t need = 4 + std::size_t(name.size()) * 2 + 12 + known_.size() + before.size() + 12 +
+                             before.size() + after.size();
+    if (buffer_.size() + need > buffer_.capacity() && start_ > 0) {
+        // The dropped steps' room is taken back.
+        std::memmove(buffer_.data(), buffer_.data() + start_, buffer_.size() - start_);
+        buffer_.resize(buffer_.size() - start_);
+        for (Step& step : steps_)
+            step.offset -= start_;
+        start_ = 0;
+    }
+    const std::size_t offset = buffer_.size();
+    PutText(buffer_, name);
+    PutDifference(buffer_, known_, before);
+    PutDifference(buffer_, before, after);
+    steps_.push_back({offset, buffer_.size() - offset});
+    index_ = steps_.size();
+    known_ = after;
+    knownValid_ = true;
+    beforeNext_ = false;
+
+    // 3. At the limit, the oldest step goes: the next one becomes the first.
+    if (limit_ > 0 && steps_.size() > std::size_t(limit_)) {
+        steps_.erase(steps_.begin());
+        start_ = steps_.front().offset;
+        --index_;
+    }
+    ShowTexts();
+}
+
+void UndoHistory::Apply(std::size_t step, int part, bool forward)
+{
+    const std::uint8_t* at = buffer_.data() + steps_[step].offset;
+    std::uint32_t nameLength = 0;
+    std::memcpy(&nameLength, at, sizeof nameLength);
+    at += sizeof nameLength + std::size_t(nameLength) * 2;
+    if (part == 1)
+        at += DifferenceBytes(at);
+    ApplyDifference(at, forward, known_, scratch_);
+}
+
+void UndoHistory::ToAfter()
+{
+    if (beforeNext_) {
+        Apply(index_, 0, false);
+        beforeNext_ = false;
+    }
+}
+
+QString UndoHistory::UndoText() const
+{
+    if (!CanUndo())
+        return {};
+    const std::uint8_t* at = buffer_.data() + steps_[index_ - 1].offset;
+    std::uint32_t length = 0;
+    std::memcpy(&length, at, sizeof length);
+    return QString(reinterpret_cast<const QChar*>(at + sizeof length), qsizetype(length));
+}
+
+QString UndoHistory::RedoText() const
+{
+    if (!CanRedo())
+        return {};
+    const std::uint8_t* at = buffer_.data() + steps_[index_].offset;
+    std::uint32_t length = 0;
+    std::memcpy(&length, at, sizeof length);
+    return QString(reinterpret_cast<const QChar*>(at + sizeof length), qsizetype(length));
+}
+
+void UndoHistory::Undo()
+{
+    if (!CanUndo() || depth_ > 0 || restoring_)
+        return;
     try {
-        restoring_ = true;
-        struct Done {
-            bool& flag;
-            ~Done() { flag = false; }
-        } done{restoring_};
-        TForm1& w = form_;
-
-        // 1. The current model, from its record. The model in place takes it, so that rendering
-        //    again reuses its sound buffer.
-        if (!state->Model) {
-            w.CurrentModel.reset();
-        } else if (w.CurrentModel) {
-            AssignRecord(*w.CurrentModel, *state->Model);
-        } else {
-            w.CurrentModel = ModelOf(*state->Model);
-        }
-
-        // 2. The series, keeping the models that are still the same records at their places.
-        bool seriesChanged = w.Series.size() != state->Series.size();
-        for (std::size_t p = 0; !seriesChanged && p < w.Series.size(); ++p) {
-            const auto known = knownSeries_.find(w.Series[p].get());
-            seriesChanged = known == knownSeries_.end() || known->second != state->Series[p];
-        }
-        if (seriesChanged) {
-            std::unordered_map<const ModelRecord*, std::unique_ptr<tmodele>> kept;
-            for (auto& model : w.Series) {
-                const auto known = knownSeries_.find(model.get());
-                if (known != knownSeries_.end())
-                    kept.emplace(known->second.get(), std::move(model));
-            }
-            std::vector<std::unique_ptr<tmodele>> series;
-            series.reserve(state->Series.size());
-            knownSeries_.clear();
-            for (const auto& record : state->Series) {
-                auto found = kept.find(record.get());
-                std::unique_ptr<tmodele> model;
-                if (found != kept.end() && found->second) {
-                    model = std::move(found->second);
-                } else {
-                    model = ModelOf(*record);  // rendered when shown, played or exported
-                }
-                knownSeries_.emplace(model.get(), record);
-                series.push_back(std::move(model));
-            }
-            w.Series = std::move(series);
-            w.SeriesCount = std::int32_t(w.Series.size());
-        }
-
-        // 3. The controls, without running their handlers.
-        const PageState& page = state->Page;
-        SetSpinner(w.dureeUD, page.Duration, page.DurationText);
-        SetSpinner(w.UpDown1, page.Percent, page.PercentText);
-        SetSpinner(w.UpDown3, page.PerMille, page.PerMilleText);
-        w.frequedit->setText(page.Frequency);
-        {
-            const QSignalBlocker blockSelector(w.ComboBox1);
-            // Built again only when its entries differ (255 entries take a while to build).
-            bool sameEntries = w.ComboBox1->count() == page.Ranks.size();
-            for (int i = 0; sameEntries && i < page.Ranks.size(); ++i)
-                sameEntries = w.ComboBox1->itemText(i) == page.Ranks[i];
-            if (!sameEntries) {
-                w.ComboBox1->clear();
-                w.ComboBox1->addItems(page.Ranks);
-            }
-            w.ComboBox1->setCurrentIndex(page.Selected);
-            if (w.ComboBox1->currentText() != page.SelectorText)
-                w.ComboBox1->setEditText(page.SelectorText);
-        }
-        {
-            const QSignalBlocker blockActive(w.CheckBox2);
-            const QSignalBlocker blockEnvelopes(w.CheckBox1);
-            w.CheckBox2->setChecked(page.Active);
-            w.CheckBox1->setChecked(page.SeparateEnvelopes);
-        }
-        w.Supprharmbtn->setEnabled(page.DeleteEnabled);
-        w.ajustampliBtn->setVisible(page.AmplitudesShown);
-        w.ajustphasebtn->setVisible(page.PhasesShown);
-
-        // 4. The view state.
-        w.CursorTime = page.CursorTime;
-        w.ViewStart = page.ViewStart;
-        w.ViewEnd = page.ViewEnd;
-        w.ZoomFactor = page.ZoomFactor;
-        w.Label8->setText(page.Zoom);
-        current_ = state;
-
-        // 5. Render, every view of the model page, the cursor.
-        w.RenderModel();
-        w.RedrawWaveform();
-        w.RedrawGraph();
-        w.RedrawSpectrum();
-        w.RefreshCursor();
-
-        // 6. The series page in front is rebuilt as showing it does; an empty series shows nothing.
-        if (seriesChanged && w.PageControl1->currentWidget() == w.PageSerie) {
-            if (w.Series.empty()) {
-                w.CheckListBox1->clear();
-                for (PictureBox* picture : {w.seriecourbe, w.seriespectre, w.seriesonog}) {
-                    picture->Picture().fill(Qt::black);
-                    picture->update();
-                }
-                w.Label10->clear();
-            } else {
-                w.PageSerieShow();
-            }
-        }
+        // 1. To the state after the step, then before it.
+        ToAfter();
+        Apply(index_ - 1, 1, false);
+        --index_;
+        beforeNext_ = true;
+        ShowTexts();
+        // 2. The window takes it.
+        Restore();
     } catch (...) {
         ReportCurrentException(&form_);
     }
 }
 
+void UndoHistory::Redo()
+{
+    if (!CanRedo() || depth_ > 0 || restoring_)
+        return;
+    try {
+        // 1. To the state before the step (the gap from the last one after), then after it.
+        if (!beforeNext_)
+            Apply(index_, 0, true);
+        Apply(index_, 1, true);
+        ++index_;
+        beforeNext_ = false;
+        ShowTexts();
+        // 2. The window takes it.
+        Restore();
+    } catch (...) {
+        ReportCurrentException(&form_);
+    }
+}
+
+void UndoHistory::Restore()
+{
+    restoring_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{restoring_};
+    TForm1& w = form_;
+
+    // 1. Read the state whole before anything changes.
+    Reader in(known_);
+    PageState page;
+    page.Duration = in.Get<std::int32_t>();
+    page.Percent = in.Get<std::int32_t>();
+    page.PerMille = in.Get<std::int32_t>();
+    page.Selected = in.Get<std::int32_t>();
+    const auto flags = in.Get<std::uint8_t>();
+    page.Active = flags & 1;
+    page.SeparateEnvelopes = flags & 2;
+    page.DeleteEnabled = flags & 4;
+    page.AmplitudesShown = flags & 8;
+    page.PhasesShown = flags & 16;
+    page.CursorTime = in.Get<double>();
+    page.ViewStart = in.Get<double>();
+    page.ViewEnd = in.Get<double>();
+    page.ZoomFactor = in.Get<std::uint16_t>();
+    const bool hasModel = in.Get<std::uint8_t>() != 0;
+    ModelRecord model;
+    std::uint32_t harmonics = 0;
+    if (hasModel) {
+        model.Fundamental = in.Get<double>();
+        model.Glide = in.Get<double>();
+        model.Duration = in.Get<std::uint16_t>();
+        model.SpareFlag = in.Get<std::uint8_t>();
+        harmonics = in.Get<std::uint32_t>();
+    }
+    for (QString* text : {&page.DurationText, &page.PercentText, &page.PerMilleText, &page.Frequency,
+                          &page.SelectorText, &page.Zoom})
+        *text = in.Text();
+    const auto ranks = in.Get<std::uint32_t>();
+    for (std::uint32_t i = 0; i < ranks; ++i)
+        page.Ranks << in.Text();
+    if (hasModel)
+        in.Harmonics(model.Harmonics, harmonics);
+    const std::size_t seriesAt = in.At();
+    // The series is built again only when it changed.
+    Bytes& present = scratch2_;
+    {
+        present.clear();
+        Put(present, std::uint32_t(w.Series.size()));
+        for (const auto& m : w.Series) {
+            PutHeader(present, m->Fundamental, m->Glide, m->Duration, m->SpareFlag, m->Harmonics.size());
+            PutHarmonics(present, m->Harmonics);
+        }
+    }
+    const bool seriesChanged = present.size() != known_.size() - seriesAt ||
+                               std::memcmp(present.data(), known_.data() + seriesAt, present.size()) != 0;
+    std::vector<std::unique_ptr<tmodele>> series;
+    if (seriesChanged) {
+        const auto count = in.Get<std::uint32_t>();
+        for (std::uint32_t p = 0; p < count; ++p) {
+            auto m = std::make_unique<tmodele>();  // rendered when shown, played or exported
+            m->Fundamental = in.Get<double>();
+            m->Glide = in.Get<double>();
+            m->Duration = in.Get<std::uint16_t>();
+            m->SpareFlag = in.Get<std::uint8_t>();
+            in.Harmonics(m->Harmonics, in.Get<std::uint32_t>());
+            series.push_back(std::move(m));
+        }
+        if (!in.AtEnd())
+            throw AppError(QStringLiteral("Historique des modifications illisible"));
+    }
+
+    // 2. The current model takes its record; the model in place keeps its sound buffer.
+    if (!hasModel)
+        w.CurrentModel.reset();
+    else if (w.CurrentModel)
+        AssignRecord(*w.CurrentModel, model);
+    else {
+        w.CurrentModel = std::make_unique<tmodele>();
+        AssignRecord(*w.CurrentModel, model);
+    }
+    if (seriesChanged) {
+        w.Series = std::move(series);
+        w.SeriesCount = std::int32_t(w.Series.size());
+    }
+
+    // 3. The controls, without running their handlers.
+    SetSpinner(w.dureeUD, page.Duration, page.DurationText);
+    SetSpinner(w.UpDown1, page.Percent, page.PercentText);
+    SetSpinner(w.UpDown3, page.PerMille, page.PerMilleText);
+    w.frequedit->setText(page.Frequency);
+    {
+        const QSignalBlocker blockSelector(w.ComboBox1);
+        // Built again only when its entries differ (255 entries take a while to build).
+        bool sameEntries = w.ComboBox1->count() == page.Ranks.size();
+        for (int i = 0; sameEntries && i < page.Ranks.size(); ++i)
+            sameEntries = w.ComboBox1->itemText(i) == page.Ranks[i];
+        if (!sameEntries) {
+            w.ComboBox1->clear();
+            w.ComboBox1->addItems(page.Ranks);
+        }
+        w.ComboBox1->setCurrentIndex(page.Selected);
+        if (w.ComboBox1->currentText() != page.SelectorText)
+            w.ComboBox1->setEditText(page.SelectorText);
+    }
+    {
+        const QSignalBlocker blockActive(w.CheckBox2);
+        const QSignalBlocker blockEnvelopes(w.CheckBox1);
+        w.CheckBox2->setChecked(page.Active);
+        w.CheckBox1->setChecked(page.SeparateEnvelopes);
+    }
+    w.Supprharmbtn->setEnabled(page.DeleteEnabled);
+    w.ajustampliBtn->setVisible(page.AmplitudesShown);
+    w.ajustphasebtn->setVisible(page.PhasesShown);
+
+    // 4. The view state.
+    w.CursorTime = page.CursorTime;
+    w.ViewStart = page.ViewStart;
+    w.ViewEnd = page.ViewEnd;
+    w.ZoomFactor = page.ZoomFactor;
+    w.Label8->setText(page.Zoom);
+
+    // 5. Render, every view of the model page, the cursor.
+    w.RenderModel();
+    w.RedrawWaveform();
+    w.RedrawGraph();
+    w.RedrawSpectrum();
+    w.RefreshCursor();
+
+    // 6. The series page in front is rebuilt as showing it does; an empty series shows nothing.
+    if (seriesChanged && w.PageControl1->currentWidget() == w.PageSerie) {
+        if (w.Series.empty()) {
+            w.CheckListBox1->clear();
+            for (PictureBox* picture : {w.seriecourbe, w.seriespectre, w.seriesonog}) {
+                picture->Picture().fill(Qt::black);
+                picture->update();
+            }
+            w.Label10->clear();
+        } else {
+            w.PageSerieShow();
+        }
+    }
+}
+
+void UndoHistory::SetActionsEnabled(bool enabled)
+{
+    if (undoAction_)
+        undoAction_->setEnabled(enabled && CanUndo());
+    if (redoAction_)
+        redoAction_->setEnabled(enabled && CanRedo());
+}
+
+void UndoHistory::ShowTexts()
+{
+    if (undoAction_) {
+        const QString step = UndoText();
+        undoAction_->setText(step.isEmpty() ? QStringLiteral("&Annuler")
+                                            : QStringLiteral("&Annuler : ") + step);
+    }
+    if (redoAction_) {
+        const QString step = RedoText();
+        redoAction_->setText(step.isEmpty() ? QStringLiteral("&Rétablir")
+                                            : QStringLiteral("&Rétablir : ") + step);
+    }
+    SetActionsEnabled(depth_ == 0);
+}
+
 QAction* UndoHistory::CreateUndoAction(QObject* parent)
 {
-    QAction* action = stack_->createUndoAction(parent, QStringLiteral("&Annuler"));
-    action->setObjectName(QStringLiteral("Annuler1"));
-    undoAction_ = action;
-    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    // The toolkit puts a bare space between the word and the step; the menu says "word : step".
-    auto name = [action](const QString& step) {
-        action->setText(step.isEmpty() ? QStringLiteral("&Annuler") : QStringLiteral("&Annuler : ") + step);
-    };
-    connect(stack_, &QUndoStack::undoTextChanged, action, name);
-    name(stack_->undoText());
-    return action;
+    undoAction_ = new QAction(parent);
+    undoAction_->setObjectName(QStringLiteral("Annuler1"));
+    undoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    connect(undoAction_, &QAction::triggered, this, &UndoHistory::Undo);
+    ShowTexts();
+    return undoAction_;
 }
 
 QAction* UndoHistory::CreateRedoAction(QObject* parent)
 {
-    QAction* action = stack_->createRedoAction(parent, QStringLiteral("&Rétablir"));
-    action->setObjectName(QStringLiteral("Retablir1"));
-    redoAction_ = action;
-    action->setShortcuts(
+    redoAction_ = new QAction(parent);
+    redoAction_->setObjectName(QStringLiteral("Retablir1"));
+    redoAction_->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    auto name = [action](const QString& step) {
-        action->setText(step.isEmpty() ? QStringLiteral("&Rétablir") : QStringLiteral("&Rétablir : ") + step);
-    };
-    connect(stack_, &QUndoStack::redoTextChanged, action, name);
-    name(stack_->redoText());
-    return action;
+    connect(redoAction_, &QAction::triggered, this, &UndoHistory::Redo);
+    ShowTexts();
+    return redoAction_;
 }
 
 }  // namespace undo

@@ -6,7 +6,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QUndoStack>
 #include <random>
 #include <vector>
 
@@ -51,8 +50,8 @@ long HeapApartFromSound(const TForm1& form)
 void RunRandomHistory(TForm1& form, Driver& driver, std::uint32_t seed, int operations, int limit,
                       RunReport& report)
 {
-    QUndoStack& stack = form.History->Stack();
-    EXPECT_EQ(stack.count(), 0);
+    undo::UndoHistory& stack = *form.History;
+    EXPECT_EQ(stack.Count(), 0);
     form.History->SetLimit(limit);
     std::mt19937 rng(seed);
     auto random = [&rng](int bound) { return std::uniform_int_distribution<int>(0, bound - 1)(rng); };
@@ -63,8 +62,8 @@ void RunRandomHistory(TForm1& form, Driver& driver, std::uint32_t seed, int oper
     int fullAt = -1;
 
     auto checkMenu = [&](int operation, const char* what) {
-        EXPECT_EQ(stack.count(), int(steps.size())) << Where(operation, what);
-        EXPECT_EQ(stack.index(), int(done)) << Where(operation, what);
+        EXPECT_EQ(stack.Count(), int(steps.size())) << Where(operation, what);
+        EXPECT_EQ(stack.Index(), int(done)) << Where(operation, what);
         EXPECT_EQ(form.Annuler1->isEnabled(), done > 0) << Where(operation, what);
         EXPECT_EQ(form.Retablir1->isEnabled(), done < steps.size()) << Where(operation, what);
         EXPECT_EQ(form.Annuler1->text().startsWith(QStringLiteral("&Annuler : ")), done > 0)
@@ -128,7 +127,7 @@ void RunRandomHistory(TForm1& form, Driver& driver, std::uint32_t seed, int oper
         ASSERT_TRUE(driver.Errors().isEmpty())
             << Where(operation, "error box") << ": " << driver.Errors().join('\n').toStdString();
         // The reference level: once the history is full (and the toolkit's caches warm), or half way.
-        if (!fullOnce && limit > 0 && stack.count() == limit) {
+        if (!fullOnce && limit > 0 && stack.Count() == limit) {
             fullOnce = true;
             fullAt = operation;
         }
