@@ -3,6 +3,7 @@
 // undoing everything must give back the very first model file, byte for byte.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <cstdio>
 #include <memory>
 

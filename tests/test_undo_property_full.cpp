@@ -4,6 +4,7 @@
 // once the history is full the heap no longer grows.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <cstdio>
 #include <memory>
 

@@ -126,12 +126,21 @@ private:
 
 void PutDifference(Bytes& out, const Bytes& from, const Bytes& to)
 {
+    // Compared a block at a time, then byte by byte within the first block that differs: a
+    // full series is a megabyte written out.
+    constexpr std::size_t Block = 256;  // bytes
     const std::size_t shorter = std::min(from.size(), to.size());
     std::size_t prefix = 0;
+    while (prefix + Block <= shorter && std::memcmp(from.data() + prefix, to.data() + prefix, Block) == 0)
+        prefix += Block;
     while (prefix < shorter && from[prefix] == to[prefix])
         ++prefix;
+    const std::size_t room = shorter - prefix;
     std::size_t suffix = 0;
-    while (suffix < shorter - prefix && from[from.size() - 1 - suffix] == to[to.size() - 1 - suffix])
+    while (suffix + Block <= room && std::memcmp(from.data() + from.size() - suffix - Block,
+                                                 to.data() + to.size() - suffix - Block, Block) == 0)
+        suffix += Block;
+    while (suffix < room && from[from.size() - 1 - suffix] == to[to.size() - 1 - suffix])
         ++suffix;
     const std::size_t fromMiddle = from.size() - prefix - suffix;
     const std::size_t toMiddle = to.size() - prefix - suffix;

@@ -111,6 +111,8 @@ public:
     void SetLimit(int steps);
     // Forgets every step.
     void Clear();
+    // Bytes the kept steps take in the buffer and the step table.
+    std::size_t BytesHeld() const { return buffer_.size() - start_ + steps_.size() * sizeof(Step); }
 
 private:
     struct Step {
