@@ -219,9 +219,9 @@ void BM_RandomSteps(benchmark::State& state)
             spinner->stepBy(direction);
         };
         const long before = HeapApartFromSound(*w);
-        int made = 0;
-        while (made < RandomSteps) {
-            const int count = w->History->Count();
+        int steps = 0;
+        while (steps < RandomSteps) {
+            const std::size_t made = w->History->StepsMade();
             switch (pick(8)) {
                 case 0:
                 case 1:
@@ -244,7 +244,8 @@ void BM_RandomSteps(benchmark::State& state)
                     w->CheckBox1->click();
                     break;
                 case 6:
-                    if (w->ComboBox1->count() < 12 && !worst) {
+                    // Around 12 harmonics from the start model, around 50 from the worst one.
+                    if (w->ComboBox1->count() < (worst ? 50 : 12)) {
                         QTimer::singleShot(0, [&w] { w->Form4->BitBtn1->click(); });
                         w->AjHarmBtn->click();
                     } else if (w->ComboBox1->count() > 1) {
@@ -263,8 +264,8 @@ void BM_RandomSteps(benchmark::State& state)
                         w->AjListeBtn->click();
                     break;
             }
-            if (w->History->Index() != count)
-                ++made;
+            if (w->History->StepsMade() != made)
+                ++steps;
         }
         const long after = HeapApartFromSound(*w);
         const int kept = w->History->Count();

@@ -414,6 +414,7 @@ void UndoHistory::Push(const QString& name, const Bytes& before, const Bytes& af
     PutDifference(buffer_, known_, before);
     PutDifference(buffer_, before, after);
     steps_.push_back({offset, buffer_.size() - offset});
+    ++made_;
     index_ = steps_.size();
     known_ = after;
     knownValid_ = true;

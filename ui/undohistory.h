@@ -107,6 +107,8 @@ public:
     QString UndoText() const;  // the name of the step Undo takes back, empty if none
     QString RedoText() const;
     int Limit() const { return limit_; }
+    // Steps made since the start, the dropped ones included.
+    std::size_t StepsMade() const { return made_; }
     // Only while the history is empty; 0: no limit.
     void SetLimit(int steps);
     // Forgets every step.
@@ -142,6 +144,7 @@ private:
     std::size_t start_ = 0;
     std::vector<Step> steps_;
     std::size_t index_ = 0;
+    std::size_t made_ = 0;
     // The state the window was last seen in or put in: after step index_ (or the start), or,
     // when beforeNext_, before step index_ + 1 (just undone).
     std::vector<std::uint8_t> known_;
