@@ -37,6 +37,7 @@
 #include "ui/sonvelia6f.h"
 #include "ui/sonvelia7.h"
 #include "ui/toolicons.h"
+#include "ui/undohistory.h"
 #include "ui/updown.h"
 #include "ui/windowhints.h"
 
@@ -131,7 +132,7 @@ void MakeSectionTitle(QLabel* label, int room)
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent), History(new undo::UndoHistory(*this))
 {
     createUi();
     createMenus();
@@ -556,26 +557,38 @@ void TForm1::createMenus()
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     Fichier1 = MainMenu1->addMenu(QStringLiteral("&Fichier"));
     Fichier1->setObjectName(QStringLiteral("Fichier1"));
-    auto item = [this](QMenu* menu, const char* name, const QString& text, void (TForm1::*handler)()) {
+    auto item = [this](QMenu* menu, const char* name, const QString& text, auto slot) {
         QAction* action = menu->addAction(text);
         action->setObjectName(QLatin1String(name));
-        connect(action, &QAction::triggered, this, Guarded(this, handler));
+        connect(action, &QAction::triggered, this, slot);
         return action;
     };
-    smodele =
-        item(Fichier1, "smodele", QStringLiteral("Enregistrer le &modèle actif"), &TForm1::smodeleClick);
-    sserie1 = item(Fichier1, "sserie1", QStringLiteral("Enregistrer la &série"), &TForm1::sserie1Click);
-    unmodle = item(Fichier1, "unmodle", QStringLiteral("Charger un modèle"), &TForm1::unmodleClick);
-    Chargerunesrie1 =
-        item(Fichier1, "Chargerunesrie1", QStringLiteral("Charger une série"), &TForm1::Chargerunesrie1Click);
-    Quitter = item(Fichier1, "Quitter", QStringLiteral("Quitter"), &TForm1::Quitter1Click);
+    smodele = item(Fichier1, "smodele", QStringLiteral("Enregistrer le &modèle actif"),
+                   Guarded(this, &TForm1::smodeleClick));
+    sserie1 = item(Fichier1, "sserie1", QStringLiteral("Enregistrer la &série"),
+                   Guarded(this, &TForm1::sserie1Click));
+    unmodle = item(
+        Fichier1, "unmodle", QStringLiteral("Charger un modèle"),
+        undo::Recorded(this, &TForm1::unmodleClick, undo::Named(QStringLiteral("chargement d'un modèle"))));
+    Chargerunesrie1 = item(Fichier1, "Chargerunesrie1", QStringLiteral("Charger une série"),
+                           undo::Recorded(this, &TForm1::Chargerunesrie1Click,
+                                          undo::Named(QStringLiteral("chargement d'une série"))));
+    Quitter = item(Fichier1, "Quitter", QStringLiteral("Quitter"), Guarded(this, &TForm1::Quitter1Click));
+    // "Édi&tion": Alt+T, a letter no button of the model page takes.
     Edition1 = MainMenu1->addMenu(QStringLiteral("Édi&tion"));
     Edition1->setObjectName(QStringLiteral("Edition1"));
-    Recette1 = item(Edition1, "Recette1", QStringLiteral("Recette de &Fourier…"), &TForm1::Recette1Click);
+    Annuler1 = History->CreateUndoAction(Edition1);
+    Edition1->addAction(Annuler1);
+    Retablir1 = History->CreateRedoAction(Edition1);
+    Edition1->addAction(Retablir1);
+    Edition1->addSeparator();
+    Recette1 =
+        item(Edition1, "Recette1", QStringLiteral("Recette de &Fourier…"),
+             undo::Recorded(this, &TForm1::Recette1Click, undo::Named(QStringLiteral("recette de Fourier"))));
     N1 = MainMenu1->addMenu(QStringLiteral("?"));
     N1->setObjectName(QStringLiteral("N1"));
-    Aide1 = item(N1, "Aide1", QStringLiteral("Aide"), &TForm1::Aide1Click);
-    Info2 = item(N1, "Info2", QStringLiteral("Info"), &TForm1::Info2Click);
+    Aide1 = item(N1, "Aide1", QStringLiteral("Aide"), Guarded(this, &TForm1::Aide1Click));
+    Info2 = item(N1, "Info2", QStringLiteral("Info"), Guarded(this, &TForm1::Info2Click));
 }
 
 void TForm1::connectUi()
@@ -583,25 +596,55 @@ void TForm1::connectUi()
     auto click = [this](QAbstractButton* button, void (TForm1::*handler)()) {
         connect(button, &QAbstractButton::clicked, this, Guarded(this, handler));
     };
-    // Model tool bar and model panel.
-    click(NvModeleBtn, &TForm1::NvModeleBtnClick);
-    click(AjListeBtn, &TForm1::AjListeBtnClick);
-    click(Effserie2Btn, &TForm1::EffaceSerieBtnClick);
+    // Model tool bar and model panel: each command that changes the model or the series is one
+    // undo step.
+    using undo::Named, undo::Recorded;
+    auto step = [this](QAbstractButton* button, void (TForm1::*handler)(), undo::Naming naming) {
+        connect(button, &QAbstractButton::clicked, this, Recorded(this, handler, std::move(naming)));
+    };
+    const undo::Naming clearSeries = Named(QStringLiteral("effacement de la série"));
+    step(NvModeleBtn, &TForm1::NvModeleBtnClick, Named(QStringLiteral("nouveau modèle")));
+    step(AjListeBtn, &TForm1::AjListeBtnClick, Named(QStringLiteral("ajout à la série")));
+    step(Effserie2Btn, &TForm1::EffaceSerieBtnClick, clearSeries);
     click(RecWavBtn, &TForm1::RecWavBtnClick);
-    click(Button2, &TForm1::Button2Click);
-    connect(dureeUD, &TUpDown::Click, this, Guarded(this, &TForm1::dureeUDClick));
-    connect(UpDown1, &TUpDown::Click, this, Guarded(this, &TForm1::UpDown1Click));
-    connect(UpDown3, &TUpDown::Click, this, Guarded(this, &TForm1::UpDown1Click));
-    // activated: a pick by the user only, never a change made from code.
-    connect(ComboBox1, &QComboBox::activated, this, Guarded(this, &TForm1::ComboBox1Change));
+    step(Button2, &TForm1::Button2Click, undo::names::Frequency);
+    // The spinners and the boxes signal once they show the new position or state.
+    auto stepped = [](TUpDown* spinner, int undo::PageState::*value, QString undo::PageState::*text) {
+        return [spinner, value, text](undo::PageState& before) {
+            before.*value = spinner->ValueBeforeStep();
+            before.*text = spinner->TextBeforeStep();
+        };
+    };
+    using undo::PageState;
+    connect(dureeUD, &TUpDown::Click, this,
+            Recorded(this, &TForm1::dureeUDClick, undo::names::Duration,
+                     stepped(dureeUD, &PageState::Duration, &PageState::DurationText)));
+    connect(UpDown1, &TUpDown::Click, this,
+            Recorded(this, &TForm1::UpDown1Click, undo::names::Glide,
+                     stepped(UpDown1, &PageState::Percent, &PageState::PercentText)));
+    connect(UpDown3, &TUpDown::Click, this,
+            Recorded(this, &TForm1::UpDown1Click, undo::names::Glide,
+                     stepped(UpDown3, &PageState::PerMille, &PageState::PerMilleText)));
+    // activated: a pick by the user only, never a change made from code. A new selection is no
+    // step, and neither is the "Active" box it sets to match the harmonic.
+    connect(ComboBox1, &QComboBox::activated, this, undo::Unrecorded(this, &TForm1::ComboBox1Change));
     // toggled: the boxes' handlers also run when code changes their state, as the commands expect.
-    connect(CheckBox2, &QCheckBox::toggled, this, Guarded(this, &TForm1::CheckBox2Click));
-    connect(CheckBox1, &QCheckBox::toggled, this, Guarded(this, &TForm1::CheckBox1Click));
-    click(AjHarmBtn, &TForm1::AjHarmBtnClick);
-    click(Supprharmbtn, &TForm1::SupprharmbtnClick);
-    click(Button3, &TForm1::Button3Click);
-    click(ajustampliBtn, &TForm1::ajustampliBtnClick);
-    click(ajustphasebtn, &TForm1::ajustphasebtnClick);
+    auto toggled = [this](void (TForm1::*handler)(), undo::Naming naming, bool PageState::*box) {
+        return Guarded(this, [handler, naming, box](TForm1* form, bool checked) {
+            form->History->Record(
+                naming, [form, handler] { (form->*handler)(); },
+                [box, checked](PageState& before) { before.*box = !checked; });
+        });
+    };
+    connect(CheckBox2, &QCheckBox::toggled, this,
+            toggled(&TForm1::CheckBox2Click, undo::names::Activity, &PageState::Active));
+    connect(CheckBox1, &QCheckBox::toggled, this,
+            toggled(&TForm1::CheckBox1Click, undo::names::EnvelopeMode, &PageState::SeparateEnvelopes));
+    step(AjHarmBtn, &TForm1::AjHarmBtnClick, undo::names::Added);
+    step(Supprharmbtn, &TForm1::SupprharmbtnClick, undo::names::Deleted);
+    step(Button3, &TForm1::Button3Click, undo::names::Envelope);
+    step(ajustampliBtn, &TForm1::ajustampliBtnClick, Named(QStringLiteral("amplitudes relatives")));
+    step(ajustphasebtn, &TForm1::ajustphasebtnClick, undo::names::Phase);
     click(Button6, &TForm1::Button6Click);
 
     // Views and navigation.
@@ -638,9 +681,10 @@ void TForm1::connectUi()
             Guarded(this, &TForm1::CheckListBox1Click)();
     });
     click(ecouteEltSerieBtn, &TForm1::ecouteEltSerieBtnClick);
-    click(effaceEltSerieBtn, &TForm1::effaceEltSerieBtnClick);
+    step(effaceEltSerieBtn, &TForm1::effaceEltSerieBtnClick,
+         Named(QStringLiteral("effacement du modèle sélectionné")));
     click(EcouteSerieBtn, &TForm1::EcouteSerieBtnClick);
-    click(EffaceSerieBtn, &TForm1::EffaceSerieBtnClick);
+    step(EffaceSerieBtn, &TForm1::EffaceSerieBtnClick, clearSeries);
     click(exportwavs, &TForm1::exportwavsClick);
     for (PictureBox* picture : {seriecourbe, seriespectre, seriesonog})
         connect(picture, &PictureBox::RatioChanged, this, Guarded(this, &TForm1::SeriesPictureRatioChanged));

@@ -35,6 +35,9 @@ class TForm7;
 class TForm9;
 class PictureMenu;
 class TAboutBox;
+namespace undo {
+class UndoHistory;
+}
 
 // The main window: the shared state of the application (current model, series, view state),
 // the "Modèle" page with its model panel and views, the "Série" page, the menu and tool bars.
@@ -58,6 +61,9 @@ public:
     double ViewStart = 0.0;        // seconds
     double ViewEnd = 0.0;          // seconds
     std::uint16_t ZoomFactor = 0;  // 1..128, powers of two
+
+    // Every command that changes the model or the series goes through it as one undo step.
+    undo::UndoHistory* History = nullptr;
 
     // ---- Shared operations on the view state --------------------------------------------
     // CursorTime = D/100, ZoomFactor = 1 ("x1"), ViewStart = 0, ViewEnd = D/10 - D/1000.
@@ -157,6 +163,8 @@ public:
     QAction* unmodle = nullptr;
     QAction* Chargerunesrie1 = nullptr;
     QAction* Quitter = nullptr;
+    QAction* Annuler1 = nullptr;   // "&Annuler", followed by the step it undoes
+    QAction* Retablir1 = nullptr;  // "&Rétablir", followed by the step it redoes
     QAction* Recette1 = nullptr;
     QAction* Aide1 = nullptr;
     QAction* Info2 = nullptr;

@@ -17,6 +17,8 @@ int TUpDown::Position()
 
 void TUpDown::stepBy(int steps)
 {
+    valueBeforeStep_ = value();
+    textBeforeStep_ = Field()->text();
     const int before = Position();
     QSpinBox::stepBy(steps);
     if (value() != before)

@@ -19,10 +19,19 @@ public:
 
     void stepBy(int steps) override;
 
+    // What the spinner showed just before its last step: position and field text. A handler
+    // run by Click finds the new position already set.
+    int ValueBeforeStep() const { return valueBeforeStep_; }
+    QString TextBeforeStep() const { return textBeforeStep_; }
+
 protected:
     // Page Up and Page Down are not steps of an up-down spinner.
     void keyPressEvent(QKeyEvent* event) override;
 
 signals:
     void Click();
+
+private:
+    int valueBeforeStep_ = 0;
+    QString textBeforeStep_;
 };
