@@ -174,6 +174,9 @@ const Case Cases[] = {
      {true, 1, 0},
      Fixed("chargement d'un modèle")},
     {"load, cancelled", Nothing, Command::LoadModel, {false, 1, 1}, NoStep},
+    {"square wave recipe", ZoomedAndGliding, Command::Recipe, {true, 1, 4 * 24}, Fixed("recette de Fourier")},
+    {"triangle recipe", AddTwoHarmonics, Command::Recipe, {true, 1, 2 + 4 * 49}, Fixed("recette de Fourier")},
+    {"recipe, cancelled", AddTwoHarmonics, Command::Recipe, {false, 1, 1}, NoStep},
     {"add to the series", SeriesOfTwo, Command::AddToSeries, {}, Fixed("ajout à la série")},
     {"delete the selected model",
      SeriesOfTwo,
@@ -263,7 +266,12 @@ TEST_F(Undo, MenuStartsDisabledAndFollowsTheHistory)
     EXPECT_EQ(menus[1]->menu(), form->Edition1);
     EXPECT_EQ(menus[2]->menu(), form->N1);
     EXPECT_EQ(form->Edition1->title(), QStringLiteral("Édi&tion"));
-    EXPECT_EQ(form->Edition1->actions(), (QList<QAction*>{form->Annuler1, form->Retablir1}));
+    const QList<QAction*> items = form->Edition1->actions();
+    ASSERT_EQ(items.size(), 4);
+    EXPECT_EQ(items[0], form->Annuler1);
+    EXPECT_EQ(items[1], form->Retablir1);
+    EXPECT_TRUE(items[2]->isSeparator());
+    EXPECT_EQ(items[3], form->Recette1);
     EXPECT_EQ(form->Annuler1->objectName(), QStringLiteral("Annuler1"));
     EXPECT_EQ(form->Retablir1->objectName(), QStringLiteral("Retablir1"));
     EXPECT_EQ(form->Annuler1->shortcuts(), (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Z)}));

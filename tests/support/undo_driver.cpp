@@ -29,6 +29,7 @@
 #include "ui/sonvelia4.h"
 #include "ui/sonvelia5.h"
 #include "ui/sonvelia6f.h"
+#include "ui/sonvelia9.h"
 #include "ui/updown.h"
 
 namespace undo_test {
@@ -63,9 +64,10 @@ std::function<bool(QWidget*)> Of()
 const char* CommandName(Command command)
 {
     static const char* const names[CommandCount] = {
-        "Duration",       "Percent",     "PerMille",          "Active",      "EnvelopeMode",    "AddHarmonic",
-        "DeleteHarmonic", "Envelope",    "Frequency",         "Amplitudes",  "Phase",           "NewModel",
-        "LoadModel",      "AddToSeries", "DeleteSeriesModel", "ClearSeries", "ClearSeriesPage", "LoadSeries"};
+        "Duration",    "Percent",         "PerMille",   "Active",      "EnvelopeMode",
+        "AddHarmonic", "DeleteHarmonic",  "Envelope",   "Frequency",   "Amplitudes",
+        "Phase",       "NewModel",        "LoadModel",  "AddToSeries", "DeleteSeriesModel",
+        "ClearSeries", "ClearSeriesPage", "LoadSeries", "Recipe"};
     return names[int(command)];
 }
 
@@ -457,6 +459,19 @@ void Driver::Act(Command command, const Choice& c)
                     static_cast<QDialog*>(w)->reject();
             });
             form_.Chargerunesrie1->trigger();
+            break;
+        }
+        case Command::Recipe: {
+            // b chooses the recipe and the highest rank, 1 to 50.
+            const int recipe = c.b % 4;
+            const int highest = 1 + (c.b / 4) % 50;
+            Plan(Of<TForm9>(), [=](QWidget* w) {
+                auto* d = static_cast<TForm9*>(w);
+                d->recetteItems->button(recipe)->click();
+                d->rangmaxUD->setValue(highest);
+                (ok ? d->BitBtn1 : d->BitBtn2)->click();
+            });
+            form_.Recette1->trigger();
             break;
         }
     }

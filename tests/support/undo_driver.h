@@ -36,8 +36,9 @@ enum class Command {
     ClearSeries,        // "Effacer la série" on the model page
     ClearSeriesPage,    // "Effacer la série" on the series page
     LoadSeries,         // "Charger une série" and the file dialog
+    Recipe,             // "Recette de &Fourier…" and its dialog
 };
-constexpr int CommandCount = int(Command::LoadSeries) + 1;
+constexpr int CommandCount = int(Command::Recipe) + 1;
 const char* CommandName(Command command);
 
 // How a command is answered: accept or cancel its dialog or question, and two numbers from
