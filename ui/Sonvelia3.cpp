@@ -10,6 +10,7 @@
 
 #include "model/numfmt.h"
 #include "model/tmodele.h"
+#include "ui/accessibility.h"
 #include "ui/dialogkit.h"
 #include "ui/picturebox.h"
 
@@ -109,6 +110,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent)
 {
     createUi();
     connectUi();
+    a11y::Prepare(*this);
 }
 
 void TForm3::createUi()

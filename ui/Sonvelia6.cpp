@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <cmath>
 
+#include "ui/accessibility.h"
 #include "ui/help.h"
 
 const QString TAboutBox::ReleaseDate = QStringLiteral("décembre 2026");
@@ -80,6 +81,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 {
     createUi();
     connectUi();
+    a11y::Prepare(*this);
 }
 
 void TAboutBox::createUi()

@@ -27,6 +27,7 @@
 #include "model/numfmt.h"
 #include "ui/Sonvelia3.h"
 #include "ui/Sonvelia6.h"
+#include "ui/accessibility.h"
 #include "ui/errorbox.h"
 #include "ui/picturebox.h"
 #include "ui/sonvelia2.h"
@@ -134,6 +135,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     createMenus();
     connectUi();
     createDialogs();
+    a11y::Prepare(*this);
 }
 
 TForm1::~TForm1() = default;
@@ -686,6 +688,7 @@ void TForm1::PlaceTimeCursor()
 void TForm1::ShowCursorTime()
 {
     CurseurEdit->setText(numfmt::Scientific(CursorTime, 5, 2) + QStringLiteral(" s"));
+    a11y::DescribeWaveform(*this);
 }
 
 void TForm1::ShowZoomFactor()
@@ -707,6 +710,7 @@ void TForm1::RedrawWaveform()
         return;
     CurrentModel->DrawWaveform(CourbeImg->Picture(), ViewStart, ViewEnd);
     CourbeImg->update();
+    a11y::DescribeWaveform(*this);
 }
 
 void TForm1::RedrawGraph()
@@ -718,6 +722,7 @@ void TForm1::RedrawGraph()
     else
         CurrentModel->DrawComponents(SonogImg->Picture(), CursorTime);
     SonogImg->update();
+    a11y::DescribeGraph(*this);
 }
 
 void TForm1::RedrawSpectrum()
@@ -726,6 +731,7 @@ void TForm1::RedrawSpectrum()
         return;
     CurrentModel->DrawSpectrum(SpectreImg->Picture(), CursorTime);
     SpectreImg->update();
+    a11y::DescribeSpectrum(*this);
 }
 
 void TForm1::RefreshCursor()

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "ui/accessibility.h"
 #include "ui/dialogkit.h"
 #include "ui/picturebox.h"
 
@@ -62,6 +63,7 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
 {
     createUi();
     connectUi();
+    a11y::Prepare(*this);
 }
 
 void TForm2::createUi()

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "model/tmodele.h"
+#include "ui/accessibility.h"
 #include "ui/dialogkit.h"
 
 namespace amplitudelayout {
@@ -74,6 +75,7 @@ TForm5::TForm5(QWidget* parent) : QDialog(parent)
 {
     createUi();
     connectUi();
+    a11y::Prepare(*this);
 }
 
 void TForm5::createUi()
@@ -156,6 +158,8 @@ void TForm5::FormShow()
         label->show();
         AmplitudeLabels[i] = label;
     }
+    if (model_ != nullptr)
+        a11y::PrepareSliders(*this, *model_);
 }
 
 double TForm5::AmplitudeOf(std::size_t i) const
