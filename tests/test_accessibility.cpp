@@ -6,11 +6,13 @@
 #include <QAccessible>
 #include <QAccessibleValueInterface>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabBar>
@@ -482,6 +484,36 @@ TEST(EnvelopeKeys, EachKeyActsAsAClickAtThePointsColumnAndHeight)
         EXPECT_TRUE(marker->isVisible());
         EXPECT_FALSE(marker->geometry().intersects(byKey.PaintBox1->geometry()));
         EXPECT_EQ(marker->x(), byKey.PaintBox1->x() + c.point * envelopedraw::ColumnWidth);
+    }
+}
+
+// The About box's links take the focus from Tab; Return or Space on one is a left click on it.
+TEST_F(Accessibility, AboutLinksAreClickedFromTheKeyboard)
+{
+    // Counts the clicks that reach a link and keeps them from opening the desktop's browser.
+    struct Clicks : QObject {
+        int count = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() != QEvent::MouseButtonRelease ||
+                static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+                return false;
+            ++count;
+            return true;
+        }
+    };
+    auto* about = form->findChild<TAboutBox*>();
+    ASSERT_NE(about, nullptr);
+    for (QLabel* link : {about->Label3, about->Label4}) {
+        EXPECT_TRUE(link->focusPolicy() & Qt::TabFocus);
+        EXPECT_EQ(NameOf(link), link->text());
+        Clicks clicks;
+        link->installEventFilter(&clicks);
+        QTest::keyClick(link, Qt::Key_Return);
+        QTest::keyClick(link, Qt::Key_Space);
+        QTest::keyClick(link, Qt::Key_A);  // not a key of the link
+        EXPECT_EQ(clicks.count, 2);
+        link->removeEventFilter(&clicks);
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
@@ -396,6 +397,32 @@ private:
     TForm1& form_;
 };
 
+// A link of the About box from the keyboard: Return or Space on it is a left click.
+class LinkKeys : public QObject {
+public:
+    explicit LinkKeys(QLabel* link) : QObject(link)
+    {
+        link->setFocusPolicy(Qt::TabFocus);
+        link->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space)
+            return false;
+        auto* link = static_cast<QLabel*>(watched);
+        const QPointF centre = QRectF(link->rect()).center();
+        QMouseEvent click(QEvent::MouseButtonRelease, centre, link->mapToGlobal(centre), Qt::LeftButton,
+                          Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(link, &click);
+        return true;
+    }
+};
+
 // The small triangle under the envelope point chosen from the keyboard, below the area.
 class PointMarker : public QWidget {
 public:
@@ -757,6 +784,10 @@ void Prepare(TForm8& form)
 void Prepare(TAboutBox& form)
 {
     Name(form.ProgramIcon, QStringLiteral("icône de sonvelia"));
+    for (QLabel* link : {form.Label4, form.Label3}) {
+        Name(link, link->text());
+        new LinkKeys(link);
+    }
     OrderTabs(&form);
 }
 
