@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite through CTest.
 # The playback tests need a sound server: a private PulseAudio server with a null sink is started
-# for the run and stopped afterwards, whatever the outcome. No display is needed (offscreen Qt).
+# for the run and stopped afterwards, whatever the outcome. No display is needed (offscreen Qt);
+# the accessibility-bus test starts and stops its own X server and buses.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
