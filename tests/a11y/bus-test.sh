@@ -90,6 +90,12 @@ dbus-run-session -- bash -c '
   LC_ALL=fr_FR.UTF-8 LANG=fr_FR.UTF-8 QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
     "$build/sonvelia" >"$work/sonvelia.log" 2>&1 &
   inner+=($!)
+  status=0
   AT_SPI_BUS_ADDRESS=$address /usr/bin/python3 "$source_dir/tests/a11y/bus_session.py" \
-    "$work/keyboard.wav" "$work/mouse.wav"
+    "$work/keyboard.wav" "$work/mouse.wav" || status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "--- the program said:" >&2
+    cat "$work/sonvelia.log" >&2
+  fi
+  exit "$status"
 ' bus-test "$work" "$build" "$source_dir" 2> >(grep -v "Failed to set fd limit\|Activating service\|Successfully activated\|SpiRegistry" >&2)

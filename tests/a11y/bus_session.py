@@ -179,6 +179,17 @@ def close_dialog(app, title, *command):
     wait_for(lambda: window(app, title) is None, "the window \"%s\" closes" % title)
 
 
+def report_alerts(app, during):
+    """A message box the command showed fails the session, with its text; Return dismisses it."""
+    for i in range(app.childCount):
+        box = app.getChildAtIndex(i)
+        if box is None or box.getRole() != pyatspi.ROLE_ALERT or not showing(box):
+            continue
+        texts = [n.name for n in nodes(box) if n.getRole() == pyatspi.ROLE_LABEL and n.name]
+        check(False, "no message while %s: %s" % (during, " / ".join(texts)))
+        keys("Return")
+
+
 def description(app, name):
     node = find(app, pyatspi.ROLE_IMAGE, name)
     return node.description if node is not None else ""
@@ -296,8 +307,10 @@ def main():
         wait_for(lambda: description(app, "Forme d'onde") != before, "Right moves the time cursor")
         check(description(app, "Forme d'onde").startswith("Forme d'onde de 0 s à 0,99 s, curseur à 1,0"),
               "the cursor moved a pixel from 0,1 s: " + description(app, "Forme d'onde"))
-    keys("alt+e")  # plays, about a second
-    time.sleep(1.5)
+    keys("alt+e")  # plays, about a second: the program answers the bus again once it has played
+    time.sleep(0.5)
+    wait_for(lambda: window(app, "Sonvelia v.5"), "the program answers after playing", 30)
+    report_alerts(app, "playing")
     dialog = None
     for _ in range(3):  # the first file dialog of a run may take its time
         keys("alt+w")
@@ -308,6 +321,7 @@ def main():
                           "the save dialog opens", 5)
         if dialog is not None:
             break
+        report_alerts(app, "exporting")
     if dialog is not None:
         # The toolkit's own file list leaves the cells of its empty columns (a folder's size)
         # without text: they are not this program's to name.
