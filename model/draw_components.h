@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 class QImage;
@@ -20,6 +21,10 @@ struct ComponentsCounts {
     std::uint64_t points = 0;     // curve points computed
     std::uint64_t fallbacks = 0;  // of them, recomputed in extended precision
 };
+
+// How many harmonics, from the top of the list, the components view has a row for in a picture
+// `height` pixels high; the inactive ones among them leave their row empty.
+std::size_t ComponentsRows(const tmodele& model, int height);
 
 // tmodele::DrawComponents with a chosen way of computing the curves; counts added to `counts`
 // when given.

@@ -184,6 +184,11 @@ void tmodele::DrawSonogram(QImage& picture) const
     Captions(painter, W, H);
 }
 
+std::size_t ComponentsRows(const tmodele& model, int height)
+{
+    return std::min(std::size_t(std::max((height - 2 * Margin) / RowSpacing, 0)), model.Harmonics.size());
+}
+
 void DrawComponentsWith(const tmodele& model, QImage& picture, double t, ComponentsMethod method,
                         ComponentsCounts* counts)
 {
@@ -209,8 +214,7 @@ void DrawComponentsWith(const tmodele& model, QImage& picture, double t, Compone
     StartPicture(painter, W, H);
 
     const int pw = W - 2 * Margin;
-    const std::size_t k =
-        std::min(std::size_t(std::max((H - 2 * Margin) / RowSpacing, 0)), model.Harmonics.size());
+    const std::size_t k = ComponentsRows(model, H);
     std::vector<QPoint> points(std::size_t(std::max(pw, 0)));
     for (std::size_t i = 0; i < k; ++i) {
         const tharmonique& h = model.Harmonics[i];

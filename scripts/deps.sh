@@ -11,7 +11,7 @@ packages=(
   sox fonts-dejavu-core qt6-translations-l10n
   desktop-file-utils appstream dpkg-dev
   clang libclang-rt-14-dev
-  xvfb openbox xdotool x11-utils wmctrl
+  xvfb openbox xdotool x11-utils wmctrl dbus dbus-daemon at-spi2-core python3-pyatspi
 )
 if [ "${1:-}" = "--test" ]; then
   shift

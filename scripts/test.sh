@@ -3,7 +3,8 @@
 # The playback tests start and stop their own private servers, PulseAudio and PipeWire, each with a
 # null sink (scripts/pulse-test-server.sh, scripts/pipewire-test-server.sh), and fail when one
 # cannot start. For the rest of the run a private PulseAudio server with a null sink is started
-# and stopped afterwards, whatever the outcome. No display is needed (offscreen Qt).
+# and stopped afterwards, whatever the outcome. No display is needed (offscreen Qt);
+# the window-manager and accessibility-bus tests start and stop their own X server and buses.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh

@@ -10,6 +10,7 @@
 
 #include "model/numfmt.h"
 #include "model/tmodele.h"
+#include "ui/accessibility.h"
 #include "ui/dialogkit.h"
 #include "ui/picturebox.h"
 #include "ui/windowhints.h"
@@ -110,6 +111,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent)
 {
     createUi();
     connectUi();
+    a11y::Prepare(*this);
 }
 
 void TForm3::createUi()

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <cmath>
 
+#include "ui/accessibility.h"
 #include "ui/help.h"
 #include "ui/windowhints.h"
 
@@ -81,6 +82,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 {
     createUi();
     connectUi();
+    a11y::Prepare(*this);
 }
 
 void TAboutBox::createUi()

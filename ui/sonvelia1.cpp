@@ -27,6 +27,7 @@
 #include "model/numfmt.h"
 #include "ui/Sonvelia3.h"
 #include "ui/Sonvelia6.h"
+#include "ui/accessibility.h"
 #include "ui/errorbox.h"
 #include "ui/filedialogs.h"
 #include "ui/picturebox.h"
@@ -138,6 +139,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), History(new undo::UndoHis
     createMenus();
     connectUi();
     createDialogs();
+    a11y::Prepare(*this);
 }
 
 TForm1::~TForm1() = default;
@@ -737,6 +739,7 @@ void TForm1::PlaceTimeCursor()
 void TForm1::ShowCursorTime()
 {
     CurseurEdit->setText(numfmt::Scientific(CursorTime, 5, 2) + QStringLiteral(" s"));
+    a11y::DescribeWaveform(*this);
 }
 
 void TForm1::ShowZoomFactor()
@@ -758,6 +761,7 @@ void TForm1::RedrawWaveform()
         return;
     CurrentModel->DrawWaveform(CourbeImg->Picture(), ViewStart, ViewEnd);
     CourbeImg->update();
+    a11y::DescribeWaveform(*this);
 }
 
 void TForm1::RedrawGraph()
@@ -769,6 +773,7 @@ void TForm1::RedrawGraph()
     else
         CurrentModel->DrawComponents(SonogImg->Picture(), CursorTime);
     SonogImg->update();
+    a11y::DescribeGraph(*this);
 }
 
 void TForm1::RedrawSpectrum()
@@ -777,6 +782,7 @@ void TForm1::RedrawSpectrum()
         return;
     CurrentModel->DrawSpectrum(SpectreImg->Picture(), CursorTime);
     SpectreImg->update();
+    a11y::DescribeSpectrum(*this);
 }
 
 void TForm1::RefreshCursor()

@@ -16,6 +16,7 @@
 #include "files/wavfile.h"
 #include "model/errors.h"
 #include "model/numfmt.h"
+#include "ui/accessibility.h"
 #include "ui/filedialogs.h"
 #include "ui/picturebox.h"
 #include "ui/sonvelia1.h"
@@ -70,6 +71,7 @@ void ShowSeriesModel(TForm1& form, std::size_t p)
     form.seriesonog->update();
     model.DrawSpectrum(form.seriespectre->Picture(), middle);
     form.seriespectre->update();
+    a11y::DescribeSeries(form, model, length, middle);
     form.Label10->setText(QStringLiteral("Fréquence ") + numfmt::Fixed(model.Fundamental, 5, 2) +
                           QStringLiteral(" Hz"));
 }

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "ui/accessibility.h"
 #include "ui/dialogkit.h"
 #include "ui/picturebox.h"
 #include "ui/windowhints.h"
@@ -63,6 +64,7 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
 {
     createUi();
     connectUi();
+    a11y::Prepare(*this);
 }
 
 void TForm2::createUi()

@@ -10,6 +10,7 @@
 
 #include "model/numfmt.h"
 #include "model/tmodele.h"
+#include "ui/accessibility.h"
 #include "ui/dialogkit.h"
 #include "ui/errorbox.h"
 #include "ui/updown.h"
@@ -69,6 +70,7 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent)
 {
     createUi();
     connectUi();
+    a11y::Prepare(*this);
 }
 
 void TForm4::createUi()

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "model/tmodele.h"
+#include "ui/accessibility.h"
 #include "ui/dialogkit.h"
 #include "ui/windowhints.h"
 
@@ -75,6 +76,7 @@ TForm5::TForm5(QWidget* parent) : QDialog(parent)
 {
     createUi();
     connectUi();
+    a11y::Prepare(*this);
 }
 
 void TForm5::createUi()
@@ -158,6 +160,8 @@ void TForm5::FormShow()
         label->show();
         AmplitudeLabels[i] = label;
     }
+    if (model_ != nullptr)
+        a11y::PrepareSliders(*this, *model_);
 }
 
 double TForm5::AmplitudeOf(std::size_t i) const

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "ui/accessibility.h"
 #include "ui/dialogkit.h"
 #include "ui/updown.h"
 #include "ui/windowhints.h"
@@ -33,6 +34,7 @@ TForm6::TForm6(QWidget* parent) : QDialog(parent)
 {
     createUi();
     connectUi();
+    a11y::Prepare(*this);
 }
 
 void TForm6::createUi()

@@ -17,6 +17,7 @@
 
 #include "model/numfmt.h"
 #include "model/tmodele.h"
+#include "ui/accessibility.h"
 #include "ui/windowhints.h"
 
 namespace {
@@ -67,26 +68,35 @@ QStringList SpectralReportLines(const tmodele& model, double t)
     lines << QStringLiteral("rang") + Tab + QStringLiteral("ampl.") + Tab + QStringLiteral("phase°") + Tab +
                  QStringLiteral("Etat");
 
-    // The envelope segment holding t; a click left of the window's start (t slightly below 0)
-    // or an instant at the very end would otherwise read outside the 46 points.
-    const long double position = std::trunc(tl * 450.0L / dd);
-    const int j = int(std::clamp(position, 0.0L, 44.0L));
     for (const tharmonique& h : model.Harmonics) {
-        const long double e0 = h.Envelope[j];
-        const long double e1 = h.Envelope[j + 1];
-        const long double envelope = ((tl * 10.0L - dd * j / 45.0L) * (e1 - e0)) / (dd / 45.0L) + e0;
         const long double degrees = h.Phase * 180.0L / std::numbers::pi_v<long double>;
-        lines << numfmt::General(h.Rank, 15) + Tab + numfmt::General(RoundEven(envelope * h.Amplitude), 15) +
+        lines << numfmt::General(h.Rank, 15) + Tab + numfmt::General(ReportedAmplitude(model, h, t), 15) +
                      Tab + numfmt::General(RoundEven(degrees), 15) + Tab +
                      (h.Active != 0 ? QStringLiteral("Actif") : QStringLiteral("Inactif"));
     }
     return lines;
 }
 
+long long ReportedAmplitude(const tmodele& model, const tharmonique& h, double t)
+{
+    const long double tl = t;
+    // As in the report's header: a duration of 0 is taken as 1 tenth rather than divided by.
+    const long double dd = model.Duration > 0 ? static_cast<long double>(model.Duration) : 1.0L;
+    // The envelope segment holding t; a click left of the window's start (t slightly below 0)
+    // or an instant at the very end would otherwise read outside the 46 points.
+    const long double position = std::trunc(tl * 450.0L / dd);
+    const int j = int(std::clamp(position, 0.0L, 44.0L));
+    const long double e0 = h.Envelope[j];
+    const long double e1 = h.Envelope[j + 1];
+    const long double envelope = ((tl * 10.0L - dd * j / 45.0L) * (e1 - e0)) / (dd / 45.0L) + e0;
+    return RoundEven(envelope * h.Amplitude);
+}
+
 TForm7::TForm7(QWidget* parent) : QDialog(parent)
 {
     createUi();
     connectUi();
+    a11y::Prepare(*this);
 }
 
 void TForm7::createUi()

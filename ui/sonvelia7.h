@@ -7,11 +7,16 @@ class QPushButton;
 class QTextEdit;
 class QToolButton;
 class tmodele;
+struct tharmonique;
 
 // The lines of the spectral report of a model at an instant t (s): fundamental, instant,
 // momentary frequency, then one line per harmonic (rank, momentary amplitude, phase in degrees,
 // state), fields separated by tabs.
 QStringList SpectralReportLines(const tmodele& model, double t);
+
+// A harmonic's momentary amplitude at t (s) as the report gives it: its envelope there times its
+// relative amplitude, rounded half to even (0..255 for amplitudes up to 1).
+long long ReportedAmplitude(const tmodele& model, const tharmonique& harmonic, double t);
 
 // "Caractéristiques spectrales :": the report of the current model at the cursor's instant,
 // rebuilt each time the dialog shows, and a button copying it to the clipboard.

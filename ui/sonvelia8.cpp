@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "model/numfmt.h"
+#include "ui/accessibility.h"
 #include "ui/windowhints.h"
 
 namespace {
@@ -100,6 +101,7 @@ TForm8::TForm8(const MeasureTarget& target, QWidget* parent) : QDialog(parent), 
 {
     createUi();
     connectUi();
+    a11y::Prepare(*this);
 }
 
 TForm8::~TForm8()
