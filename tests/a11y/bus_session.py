@@ -278,8 +278,8 @@ def main():
         check_names(form8, "Mesures")
         close_dialog(app, "Mesures", "alt+f")
 
-    # The About box, through the menu bar: Alt, then "?" and its second item.
-    about = open_dialog(app, "A propos", "alt", "Right", "Return", "Down", "Return")
+    # The About box, through the menu bar: Alt, then "?" (past "Édition") and its second item.
+    about = open_dialog(app, "A propos", "alt", "Right", "Right", "Return", "Down", "Return")
     if about is not None:
         check_names(about, "A propos")
         close_dialog(app, "A propos", "Escape")
