@@ -19,8 +19,10 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
 # The package check builds a .deb of the release tree: a sanitized build has no business there.
 # The accessibility-bus test times a real session of keys against a screen reader's view of the
-# program: it runs on the release build, the widget tests behind it run here.
-ctest --test-dir "$build" -LE full -E "^(package|accessibility_bus)$" --output-on-failure -j2 --timeout 600 "$@"
+# program: it runs on the release build, the widget tests behind it run here. So does the
+# window-manager check, a real X session too: under strict_string_checks the X keyboard library
+# trips ASan at start-up (a strndup over a counted, unterminated name), before any code of ours.
+ctest --test-dir "$build" -LE full -E "^(package|accessibility_bus|window_manager)$" --output-on-failure -j2 --timeout 600 "$@"
 # The real main window started, driven through 2,000 random operations and closed, under the
 # leak checker: LeakSanitizer fails the program on any byte lost. (All 10,000 run without a
 # sanitizer in the "full" tests.)

@@ -554,19 +554,29 @@ bool IsTabStop(const QWidget* widget)
     return proxy == nullptr || !widget->isAncestorOf(proxy);
 }
 
+// A stable insertion sort: a window's controls are a few dozen, and unlike std::stable_sort it
+// takes no temporary buffer (whose nothrow allocation the heap checks of the tests cannot follow).
+template <class Less>
+void SortStably(QList<QWidget*>::iterator first, QList<QWidget*>::iterator last, Less less)
+{
+    for (auto i = first; i != last; ++i)
+        for (auto j = i; j != first && less(*j, *(j - 1)); --j)
+            std::iter_swap(j, j - 1);
+}
+
 // Sorts widgets into rows (a widget whose top lies above the middle of the row's first one
 // joins it), the rows top to bottom and each row left to right.
 void SortByReading(QList<QWidget*>& widgets)
 {
-    std::stable_sort(widgets.begin(), widgets.end(),
-                     [](const QWidget* a, const QWidget* b) { return a->y() < b->y(); });
+    SortStably(widgets.begin(), widgets.end(),
+               [](const QWidget* a, const QWidget* b) { return a->y() < b->y(); });
     for (qsizetype first = 0; first < widgets.size();) {
         const QRect lead = widgets[first]->geometry();
         qsizetype end = first + 1;
         while (end < widgets.size() && widgets[end]->y() < lead.top() + lead.height() / 2)
             ++end;
-        std::stable_sort(widgets.begin() + first, widgets.begin() + end,
-                         [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
+        SortStably(widgets.begin() + first, widgets.begin() + end,
+                   [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
         first = end;
     }
 }
