@@ -41,6 +41,7 @@
 #include "files/modelfile.h"
 #include "files/seriesfile.h"
 #include "files/wavfile.h"
+#include "support/dialogs_modal.h"
 #include "support/files_scratch.h"
 #include "support/sound_server.h"
 #include "ui/Sonvelia3.h"
@@ -150,24 +151,7 @@ private:
             return;
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             box->setProperty("soakAnswered", true);
-            QAbstractButton* button = nullptr;
-            const QString name = box->objectName();
-            if (name == QStringLiteral("EffacementQuestion"))
-                button = box->button(state->yes ? QMessageBox::Yes : QMessageBox::No);
-            else if (name == QStringLiteral("SuppressionQuestion"))
-                button = box->button(state->yes ? QMessageBox::Ok : QMessageBox::Cancel);
-            else {
-                state->errors << box->text();
-                button = box->button(QMessageBox::Ok);
-            }
-            QPointer<QAbstractButton> guard(button);
-            QPointer<QMessageBox> boxGuard(box);
-            QTimer::singleShot(0, [guard, boxGuard] {
-                if (guard)
-                    guard->click();
-                else if (boxGuard)
-                    boxGuard->done(QMessageBox::Ok);
-            });
+            dialogs_test::AnswerBoxLater(box, state->yes, state->errors);
             return;
         }
         if (state->match && state->match(modal)) {

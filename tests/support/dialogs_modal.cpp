@@ -1,5 +1,6 @@
 #include "support/dialogs_modal.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
@@ -88,6 +89,28 @@ void SendMouse(QWidget* widget, QEvent::Type type, Qt::MouseButton button, Qt::M
 QString FrenchFixed(double value, int decimals)
 {
     return QString::number(value, 'f', decimals).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+void AnswerBoxLater(QMessageBox* box, bool yes, QStringList& errors)
+{
+    QAbstractButton* button = nullptr;
+    const QString name = box->objectName();
+    if (name == QStringLiteral("EffacementQuestion")) {
+        button = box->button(yes ? QMessageBox::Yes : QMessageBox::No);
+    } else if (name == QStringLiteral("SuppressionQuestion")) {
+        button = box->button(yes ? QMessageBox::Ok : QMessageBox::Cancel);
+    } else {
+        errors << box->text();
+        button = box->button(QMessageBox::Ok);
+    }
+    QPointer<QAbstractButton> guard(button);
+    QPointer<QMessageBox> boxGuard(box);
+    QTimer::singleShot(0, [guard, boxGuard] {
+        if (guard)
+            guard->click();
+        else if (boxGuard)
+            boxGuard->done(QMessageBox::Ok);
+    });
 }
 
 }  // namespace dialogs_test

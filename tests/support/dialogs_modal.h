@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPoint>
 #include <QString>
@@ -36,6 +37,11 @@ public:
 private:
     std::shared_ptr<State> state_;
 };
+
+// Answers a box of the program once the event loop turns, as the random runs do: the question
+// "Effacement" with Yes or No and "Suppression d'une harmonique" with OK or Cancel, as `yes`
+// says; any other box (an error) with OK, its text kept in `errors`.
+void AnswerBoxLater(QMessageBox* box, bool yes, QStringList& errors);
 
 // Sends one mouse event to a widget, with the given button and the buttons held after it.
 void SendMouse(QWidget* widget, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons,

@@ -22,6 +22,7 @@
 #include "files/seriesfile.h"
 #include "model/tmodele.h"
 #include "models/sample_models.h"
+#include "support/dialogs_modal.h"
 #include "ui/Sonvelia3.h"
 #include "ui/picturebox.h"
 #include "ui/sonvelia1.h"
@@ -185,23 +186,7 @@ void Poll(const std::shared_ptr<Driver::State>& state)
         return;
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         box->setProperty("undoAnswered", true);
-        QAbstractButton* button = nullptr;
-        if (box->objectName() == QStringLiteral("EffacementQuestion")) {
-            button = box->button(state->yes ? QMessageBox::Yes : QMessageBox::No);
-        } else if (box->objectName() == QStringLiteral("SuppressionQuestion")) {
-            button = box->button(state->yes ? QMessageBox::Ok : QMessageBox::Cancel);
-        } else {
-            state->errors << box->text();
-            button = box->button(QMessageBox::Ok);
-        }
-        QPointer<QAbstractButton> guard(button);
-        QPointer<QMessageBox> boxGuard(box);
-        QTimer::singleShot(0, [guard, boxGuard] {
-            if (guard)
-                guard->click();
-            else if (boxGuard)
-                boxGuard->done(QMessageBox::Ok);
-        });
+        dialogs_test::AnswerBoxLater(box, state->yes, state->errors);
         return;
     }
     if (state->match && state->match(modal)) {
