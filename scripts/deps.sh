@@ -6,9 +6,11 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libpulse-dev pulseaudio pulseaudio-utils
+  libsndfile1-dev libsamplerate0-dev libfftw3-dev libeigen3-dev
   pipewire pipewire-pulse wireplumber dbus-daemon procps
   libgtest-dev libgmock-dev libbenchmark-dev
   sox fonts-dejavu-core qt6-translations-l10n
+  espeak-ng timidity freepats fluidsynth fluid-soundfont-gm
   desktop-file-utils appstream dpkg-dev
   clang libclang-rt-14-dev
   xvfb openbox xdotool x11-utils wmctrl dbus dbus-daemon at-spi2-core python3-pyatspi
