@@ -575,6 +575,9 @@ void TForm1::createMenus()
     Chargerunesrie1 = item(Fichier1, "Chargerunesrie1", QStringLiteral("Charger une série"),
                            undo::Recorded(this, &TForm1::Chargerunesrie1Click,
                                           undo::Named(QStringLiteral("chargement d'une série"))));
+    ImporterSon1 = item(
+        Fichier1, "ImporterSon1", QStringLiteral("&Importer un son…"),
+        undo::Recorded(this, &TForm1::ImporterSon1Click, undo::Named(QStringLiteral("import d'un son"))));
     Quitter = item(Fichier1, "Quitter", QStringLiteral("Quitter"), Guarded(this, &TForm1::Quitter1Click));
     // "Édi&tion": Alt+T, a letter no button of the model page takes.
     Edition1 = MainMenu1->addMenu(QStringLiteral("Édi&tion"));

@@ -98,6 +98,7 @@ public:
     void sserie1Click();          // sonvelia1_series.cpp
     void unmodleClick();          // sonvelia1_series.cpp
     void Chargerunesrie1Click();  // sonvelia1_series.cpp
+    void ImporterSon1Click();     // sonvelia1_import.cpp
     void Quitter1Click();
     void Recette1Click();  // sonvelia1_recipes.cpp
     void Aide1Click();     // sonvelia1_tools.cpp
@@ -162,6 +163,7 @@ public:
     QAction* sserie1 = nullptr;
     QAction* unmodle = nullptr;
     QAction* Chargerunesrie1 = nullptr;
+    QAction* ImporterSon1 = nullptr;
     QAction* Quitter = nullptr;
     QAction* Annuler1 = nullptr;   // "&Annuler", followed by the step it undoes
     QAction* Retablir1 = nullptr;  // "&Rétablir", followed by the step it redoes

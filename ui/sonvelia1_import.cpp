@@ -1,0 +1,31 @@
+// The sound import command: a recorded note analysed into the current model.
+#include "analysis/analyse.h"
+#include "analysis/decode.h"
+#include "ui/filedialogs.h"
+#include "ui/sonvelia1.h"
+#include "ui/sonvelia10.h"
+
+namespace {
+const QString SoundFilter =
+    QStringLiteral("sons (*.wav *.flac *.ogg *.aiff *.aif)|*.wav;*.flac;*.ogg;*.aiff;*.aif");
+}  // namespace
+
+void TForm1::ImporterSon1Click()
+{
+    if (!CurrentModel)
+        return;
+    filedialogs::SetUp(OpenDialog(), SoundFilter, QStringLiteral("wav"), false);
+    const QString path = filedialogs::Run(OpenDialog1);
+    if (path.isEmpty())
+        return;
+    // Read and analysed whole before anything changes: a bad file or a note without pitch
+    // leaves the model as it was.
+    analysis::Recording recording = analysis::ReadSoundFile(path);
+    analysis::Result found = analysis::Analyse(recording);
+    TForm10 dialog(std::move(recording), std::move(found), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    analysis::ApplyResult(dialog.Found(), *CurrentModel);
+    CurrentModel->Rendered = 0;
+    ShowLoadedModel();
+}
