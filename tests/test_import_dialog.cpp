@@ -1,0 +1,146 @@
+// "Fichier" > "&Importer un son…" driven through the real main window: the file chooser, the
+// import dialog, the model it leaves and the one undo step; bad files and bad numbers give
+// their boxes and change nothing.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "files/modelfile.h"
+#include "files/wavfile.h"
+#include "model/tmodele.h"
+#include "support/dialogs_modal.h"
+#include "support/files_scratch.h"
+#include "ui/sonvelia1.h"
+#include "ui/sonvelia10.h"
+
+using namespace dialogs_test;
+
+namespace {
+
+void Settle()
+{
+    for (int i = 0; i < 4; ++i)
+        QCoreApplication::processEvents();
+}
+
+class ImportDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        form = std::make_unique<TForm1>();
+        form->show();
+        Settle();
+        // A simple note exported as this program writes it: 220 Hz, ranks 1 and 3, 0.5 s.
+        tmodele model;
+        model.AddHarmonic(1);
+        model.AddHarmonic(3);
+        model.Harmonics[1].Amplitude = 0.5;
+        model.Fundamental = 220;
+        model.Duration = 5;
+        model.Render();
+        wav = dir.filePath(QStringLiteral("note.wav"));
+        ExportWav(wav, {&model});
+        before = ModelFileBytes(*form->CurrentModel);
+    }
+
+    // Runs the command on `path`, `inDialog` acting in the import dialog when it opens.
+    void Import(const QString& path, std::function<void(TForm10*)> inDialog = {})
+    {
+        OnModalOf<QFileDialog>([path](QFileDialog* d) {
+            d->selectFile(path);
+            static_cast<QDialog*>(d)->accept();
+        });
+        if (inDialog)
+            OnModalOf<TForm10>(inDialog);
+        form->ImporterSon1->trigger();
+        Settle();
+    }
+
+    QTemporaryDir dir;
+    QString wav;
+    QByteArray before;
+    std::unique_ptr<TForm1> form;
+};
+
+TEST_F(ImportDialog, OkMakesTheAnalysedModelCurrentAndOneUndoRestoresTheFormer)
+{
+    MessageBoxCatcher boxes;
+    double shownFundamental = 0;
+    Import(wav, [&](TForm10* d) {
+        EXPECT_EQ(d->windowTitle(), QStringLiteral("Importer un son"));
+        shownFundamental = d->Found().fundamental;
+        QTest::mouseClick(d->BitBtn1, Qt::LeftButton);
+    });
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join('|').toStdString();
+    EXPECT_NEAR(form->CurrentModel->Fundamental, 220, 0.5);
+    EXPECT_EQ(form->CurrentModel->Fundamental, shownFundamental);
+    EXPECT_EQ(form->CurrentModel->Duration, 5);
+    EXPECT_NE(ModelFileBytes(*form->CurrentModel), before);
+
+    form->Annuler1->trigger();
+    Settle();
+    EXPECT_EQ(ModelFileBytes(*form->CurrentModel), before);
+}
+
+TEST_F(ImportDialog, CancelChangesNothing)
+{
+    Import(wav, [](TForm10* d) { QTest::mouseClick(d->BitBtn2, Qt::LeftButton); });
+    EXPECT_EQ(ModelFileBytes(*form->CurrentModel), before);
+}
+
+TEST_F(ImportDialog, BadFilesGiveTheirBoxAndKeepTheModel)
+{
+    WriteContent(dir.filePath(QStringLiteral("texte.wav")), "pas un son du tout\n");
+    tmodele silent;
+    silent.Duration = 5;
+    silent.Render();
+    ExportWav(dir.filePath(QStringLiteral("silence.wav")), {&silent});
+    struct Case {
+        const char* name;
+        QString text;
+    };
+    for (const Case& c : {Case{"texte.wav", QStringLiteral("Format de fichier son inconnu.")},
+                          Case{"silence.wav", QStringLiteral("Aucun son à analyser dans ce fichier.")}}) {
+        SCOPED_TRACE(c.name);
+        MessageBoxCatcher boxes;
+        Import(dir.filePath(QLatin1String(c.name)));
+        EXPECT_EQ(boxes.Texts(), QStringList{c.text});
+        EXPECT_EQ(ModelFileBytes(*form->CurrentModel), before);
+    }
+}
+
+TEST_F(ImportDialog, BadFundamentalGivesTheNumberBoxAndTheDialogStays)
+{
+    struct Case {
+        const char* typed;
+        QString text;
+    };
+    QStringList seen;
+    bool stayedOpen = true;
+    Import(wav, [&](TForm10* d) {
+        for (const Case& c :
+             {Case{"abc", QStringLiteral("'abc' n'est pas une valeur en virgule flottante correcte.")},
+              Case{"7000",
+                   QStringLiteral("La fréquence fondamentale doit être comprise entre 20 et 6000 Hz.")}}) {
+            MessageBoxCatcher boxes;
+            d->fondEdit->setText(QLatin1String(c.typed));
+            QTest::mouseClick(d->analyserBtn, Qt::LeftButton);
+            Settle();
+            seen += boxes.Texts();
+            EXPECT_EQ(boxes.Texts(), QStringList{c.text});
+            stayedOpen = stayedOpen && d->isVisible();
+        }
+        QTest::mouseClick(d->BitBtn2, Qt::LeftButton);
+    });
+    EXPECT_EQ(seen.size(), 2);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(ModelFileBytes(*form->CurrentModel), before);
+}
+
+}  // namespace
