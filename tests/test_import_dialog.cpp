@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -143,4 +144,15 @@ TEST_F(ImportDialog, BadFundamentalGivesTheNumberBoxAndTheDialogStays)
     EXPECT_EQ(ModelFileBytes(*form->CurrentModel), before);
 }
 
+TEST(ImportMenu, TheCommandStandsBetweenTheSeriesLoadAndQuit)
+{
+    TForm1 form;
+    const QList<QAction*> items = form.Fichier1->actions();
+    const qsizetype at = items.indexOf(form.ImporterSon1);
+    ASSERT_GT(at, 0);
+    EXPECT_EQ(form.ImporterSon1->text(), QStringLiteral("&Importer un son…"));
+    EXPECT_EQ(items[at - 1], form.Chargerunesrie1);
+    ASSERT_LT(at + 1, items.size());
+    EXPECT_EQ(items[at + 1], form.Quitter);
+}
 }  // namespace
