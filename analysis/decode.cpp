@@ -139,6 +139,10 @@ void ReadInto(SNDFILE* file, const SF_INFO& info, NoteFinder& finder)
     std::unique_ptr<SRC_STATE, ConverterDeleter> converter;
     const double ratio = double(Rate) / info.samplerate;
     if (resample) {
+        // The header's rate is whatever the file says: past the converter's reach (a factor of
+        // 256 either way) it is refused before a buffer is sized by it.
+        if (src_is_valid_ratio(ratio) == 0)
+            throw AppError(QStringLiteral("Codage de son non pris en charge"));
         int error = 0;
         converter.reset(src_new(SRC_SINC_BEST_QUALITY, 1, &error));
         if (!converter)

@@ -256,6 +256,18 @@ TEST_F(ImportReadingTest, BadFilesAreRefusedWithTheirReason)
          },
          QStringLiteral("La note dure moins d'un dixième de seconde")},
         {"missing.wav", [](const QString&) {}, QStringLiteral("Fichier introuvable")},
+        // A header may claim any rate: one no converter reaches 44100 Hz from is refused before
+        // any buffer is sized for it.
+        {"rate10.wav",
+         [](const QString& p) {
+             WriteSound(p, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 10, 1, Sine(1, 10000, 10, 20));
+         },
+         QStringLiteral("Codage de son non pris en charge")},
+        {"rate20M.wav",
+         [](const QString& p) {
+             WriteSound(p, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 20000000, 1, Sine(440, 10000, 20000000, 8192));
+         },
+         QStringLiteral("Codage de son non pris en charge")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
