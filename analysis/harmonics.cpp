@@ -28,32 +28,25 @@ std::vector<tharmonique> ModelHarmonics(const std::vector<FoundHarmonic>& found)
     for (const FoundHarmonic& h : found)
         strongest = std::max(strongest, *std::max_element(h.envelope.begin(), h.envelope.end()));
 
-    std::vector<const FoundHarmonic*> byRank;
-    for (const FoundHarmonic& h : found)
-        byRank.push_back(&h);
-    std::stable_sort(byRank.begin(), byRank.end(), [](auto* a, auto* b) { return a->rank < b->rank; });
+    std::vector<FoundHarmonic> byRank = found;
+    std::sort(byRank.begin(), byRank.end(), [](const auto& a, const auto& b) { return a.rank < b.rank; });
 
-    std::vector<tharmonique> harmonics;
-    tharmonique first;
-    InitHarmonic(first, 1);
-    first.Active = 0;
-    harmonics.push_back(first);
-    for (const FoundHarmonic* h : byRank) {
-        const double peak = *std::max_element(h->envelope.begin(), h->envelope.end());
-        const bool kept = strongest > 0 && peak >= LeftOutBelow * strongest;
-        if (h->rank == 1) {
-            if (!kept)
-                continue;
-        } else if (!kept || h->rank < 1 || h->rank > tmodele::MaxHarmonics) {
+    // Rank 1 holds index 0 whatever was found: switched off until it is found strong enough.
+    std::vector<tharmonique> harmonics(1);
+    InitHarmonic(harmonics[0], 1);
+    harmonics[0].Active = 0;
+    for (const FoundHarmonic& h : byRank) {
+        const double peak = *std::max_element(h.envelope.begin(), h.envelope.end());
+        if (!(strongest > 0 && peak >= LeftOutBelow * strongest) || h.rank < 1 ||
+            h.rank > tmodele::MaxHarmonics)
             continue;
-        }
         tharmonique record;
-        InitHarmonic(record, std::uint8_t(h->rank));
+        InitHarmonic(record, std::uint8_t(h.rank));
         for (std::size_t k = 0; k < record.Envelope.size(); ++k)
-            record.Envelope[k] = std::uint8_t(std::clamp(std::lround(255 * h->envelope[k] / peak), 0L, 255L));
+            record.Envelope[k] = std::uint8_t(std::clamp(std::lround(255 * h.envelope[k] / peak), 0L, 255L));
         record.Amplitude = peak / strongest;
-        record.Phase = Radians(WholeDegrees(h->phase));
-        if (h->rank == 1)
+        record.Phase = Radians(WholeDegrees(h.phase));
+        if (h.rank == 1)
             harmonics[0] = record;
         else
             harmonics.push_back(record);

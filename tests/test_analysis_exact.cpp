@@ -22,10 +22,7 @@ std::unique_ptr<tmodele> Build(const Made& made)
     model->Glide = made.glide;
     model->Duration = std::uint16_t(made.duration);
     for (std::size_t j = 0; j < made.ranks.size(); ++j) {
-        if (made.ranks[j] != 1)
-            model->AddHarmonic(std::uint8_t(made.ranks[j]));
-        else
-            model->AddHarmonic(1);
+        model->AddHarmonic(std::uint8_t(made.ranks[j]));
         tharmonique& h = model->Harmonics.back();
         for (int k = 0; k < 46; ++k)
             h.Envelope[k] = std::uint8_t((k * (37 + 11 * j) + 19 * j) % 200 + 40);
