@@ -37,16 +37,12 @@
 #include "ui/sonvelia8.h"
 #include "ui/updown.h"
 
+using dialogs_test::Settle;
+
 namespace {
 
 using dialogs_test::OnModal;
 using dialogs_test::OnModalOf;
-
-void Settle()
-{
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents();
-}
 
 QString NameOf(QObject* object)
 {

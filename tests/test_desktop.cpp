@@ -37,13 +37,9 @@
 #include "ui/sonvelia8.h"
 #include "ui/sonvelia9.h"
 
-namespace {
+using dialogs_test::Settle;
 
-void Settle()
-{
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents();
-}
+namespace {
 
 QRect Available()
 {

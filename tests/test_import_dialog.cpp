@@ -20,15 +20,11 @@
 #include "ui/sonvelia1.h"
 #include "ui/sonvelia10.h"
 
+using dialogs_test::Settle;
+
 using namespace dialogs_test;
 
 namespace {
-
-void Settle()
-{
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents();
-}
 
 class ImportDialog : public ::testing::Test {
 protected:

@@ -26,20 +26,17 @@
 #include <cstdio>
 #include <functional>
 
+#include "support/dialogs_modal.h"
 #include "ui/picturebox.h"
 #include "ui/sonvelia1.h"
 #include "ui/updown.h"
+
+using dialogs_test::Settle;
 
 namespace {
 
 const QRgb Marker = qRgb(1, 2, 3);  // a colour no view draws
 constexpr int L0 = 1;               // CourbeImg's left inside Panel5, pixels
-
-void Settle()
-{
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents();
-}
 
 // The readout for a time: five significant digits, a decimal comma, two exponent digits, " s".
 QString Readout(double t)

@@ -30,6 +30,8 @@
 #include "ui/sonvelia4.h"
 #include "ui/updown.h"
 
+using dialogs_test::Settle;
+
 extern "C" void __asan_init() __attribute__((weak));
 
 // ---- Watching operator new -----------------------------------------------------------------
@@ -166,12 +168,6 @@ constexpr long HeapTolerance = 96 * 1024;
 // legitimately (the add dialog's list of free ranks, glyphs drawn for the first time) is a
 // hundred or two; one block kept per edit would be 900.
 constexpr long LiveBlocksTolerance = 400;
-
-void Settle()
-{
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents();
-}
 
 long ResidentBytes()
 {

@@ -21,13 +21,9 @@
 #include "ui/picturemenu.h"
 #include "ui/sonvelia1.h"
 
-namespace {
+using dialogs_test::Settle;
 
-void Settle()
-{
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents();
-}
+namespace {
 
 struct PictureCase {
     const char* name;

@@ -27,17 +27,13 @@
 #include "ui/sonvelia9.h"
 #include "ui/updown.h"
 
+using dialogs_test::Settle;
+
 using namespace dialogs_test;
 
 namespace {
 
 const QRgb Marker = qRgb(1, 2, 3);  // a colour no view draws
-
-void Settle()
-{
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents();
-}
 
 std::uint64_t Bits(double value)
 {

@@ -32,15 +32,11 @@
 #include "ui/sonvelia1.h"
 #include "ui/updown.h"
 
+using dialogs_test::Settle;
+
 namespace {
 
 const QRgb Marker = qRgb(1, 2, 3);  // a colour no view draws
-
-void Settle()
-{
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents();
-}
 
 void Mark(PictureBox* picture)
 {

@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <functional>
 
+#include "support/dialogs_modal.h"
 #include "ui/Sonvelia6.h"
 #include "ui/help.h"
 #include "ui/picturebox.h"
@@ -28,13 +29,9 @@
 #include "ui/sonvelia8.h"
 #include "ui/updown.h"
 
-namespace {
+using dialogs_test::Settle;
 
-void Settle()
-{
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents();
-}
+namespace {
 
 // Runs `look` on the modal window of class T once it is up, then closes it with `close`.
 template <class T>

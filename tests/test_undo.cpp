@@ -20,11 +20,14 @@
 #include <memory>
 
 #include "files/modelfile.h"
+#include "support/dialogs_modal.h"
 #include "support/undo_driver.h"
 #include "ui/picturebox.h"
 #include "ui/sonvelia1.h"
 #include "ui/undohistory.h"
 #include "ui/updown.h"
+
+using dialogs_test::Settle;
 
 namespace {
 
@@ -32,12 +35,6 @@ using undo_test::Choice;
 using undo_test::Command;
 using undo_test::Driver;
 using undo_test::Observe;
-
-void Settle()
-{
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents();
-}
 
 class Undo : public ::testing::Test {
 protected:

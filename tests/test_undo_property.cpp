@@ -9,18 +9,15 @@
 
 #include "files/modelfile.h"
 #include "models/sample_models.h"
+#include "support/dialogs_modal.h"
 #include "support/undo_driver.h"
 #include "support/undo_property.h"
 #include "ui/sonvelia1.h"
 #include "ui/undohistory.h"
 
-namespace {
+using dialogs_test::Settle;
 
-void Settle()
-{
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::processEvents();
-}
+namespace {
 
 class RandomHistory : public ::testing::Test {
 protected:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPoint>
@@ -12,6 +13,13 @@
 // Helpers for tests that drive modal windows: the test schedules the answers before the window
 // is opened, and they run from the event loop of the modal window itself.
 namespace dialogs_test {
+
+// Lets the window's queued events (layouts, repaints, deferred slots) run before a test looks.
+inline void Settle(int rounds = 4)
+{
+    for (int i = 0; i < rounds; ++i)
+        QCoreApplication::processEvents();
+}
 
 // Runs `action` once on the first active modal window that `match` accepts, polling the event
 // loop for up to `timeoutMs`. Several such waits may be pending at once (nested windows).
