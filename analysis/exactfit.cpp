@@ -12,7 +12,9 @@
 
 namespace analysis {
 
-double ExactFit::SnrDb() const
+namespace {
+
+double SignalOverResidualDb(double signal, double residual)
 {
     if (signal <= 0)
         return 0;
@@ -21,9 +23,26 @@ double ExactFit::SnrDb() const
     return 10 * std::log10(signal / residual);
 }
 
+}  // namespace
+
+double GridFit::SnrDb() const
+{
+    return SignalOverResidualDb(signal, residual);
+}
+
+double ExactFit::SnrDb() const
+{
+    return SignalOverResidualDb(signal, residual);
+}
+
+double ExactFit::ModelSnrDb() const
+{
+    return SignalOverResidualDb(signal, modelResidual);
+}
+
 namespace {
 
-constexpr int Points = 46;       // envelope points
+constexpr int Points = 46;       // envelope points of a model
 constexpr double Ridge = 1e-10;  // of a block's mean diagonal: keeps collinear columns solvable
 
 using Matrix = Eigen::MatrixXd;
@@ -43,25 +62,24 @@ struct SegmentSums {
 // 2. Assemble the normal equations, block tridiagonal: point k meets only points k-1 and k+1.
 // 3. Solve them by block Cholesky, forward then back.
 // 4. Each harmonic's envelope points as 2-vectors (sine, cosine): the residual, then the
-//    dominant direction as the phase and the projections as the magnitudes.
-ExactFit FitExactly(const std::vector<double>& samples, int duration, double fundamental, double glide,
-                    const std::vector<int>& ranks)
+//    dominant direction as the phase and the projections as the magnitudes, and their residual.
+GridFit FitOnGrid(const std::vector<double>& samples, long segment, int segments, double fundamental,
+                  double curvature, const std::vector<int>& ranks)
 {
-    ExactFit fit;
+    GridFit fit;
     const int m = int(ranks.size());
     const int block = 2 * m;
-    const long n = long(duration) * long(SamplesPerTenth);
-    const long segment = long(duration) * 98;
-    if (m == 0 || duration <= 0)
+    const int points = segments + 1;
+    if (m == 0 || segments <= 0 || segment <= 0)
         return fit;
     const int highest = *std::max_element(ranks.begin(), ranks.end());
     const int orders = 2 * highest + 1;
 
-    std::vector<SegmentSums> sums(Points - 1);
-    std::vector<Vector> rhs(Points, Vector::Zero(block));
+    std::vector<SegmentSums> sums(points - 1);
+    std::vector<Vector> rhs(points, Vector::Zero(block));
     std::vector<std::complex<double>> power(orders);
     const double step = 2 * std::numbers::pi * fundamental / Rate;
-    for (int k = 0; k < Points - 1; ++k) {
+    for (int k = 0; k < points - 1; ++k) {
         SegmentSums& sum = sums[k];
         for (auto& v : sum.c)
             v.assign(orders, 0.0);
@@ -75,7 +93,7 @@ ExactFit FitExactly(const std::vector<double>& samples, int duration, double fun
             fit.signal += x * x;
             // The angle of rank 1, reduced before its powers are formed.
             const double theta =
-                std::remainder(step * double(i) * (1 + glide * double(i) / double(n)), 2 * std::numbers::pi);
+                std::remainder(step * double(i) * (1 + curvature * double(i)), 2 * std::numbers::pi);
             const std::complex<double> base(std::cos(theta), std::sin(theta));
             power[0] = 1;
             for (int q = 1; q < orders; ++q)
@@ -116,17 +134,17 @@ ExactFit FitExactly(const std::vector<double>& samples, int duration, double fun
             }
         }
     };
-    std::vector<Matrix> diagonal(Points, Matrix::Zero(block, block));
-    std::vector<Matrix> upper(Points - 1, Matrix::Zero(block, block));
-    for (int k = 0; k < Points - 1; ++k) {
+    std::vector<Matrix> diagonal(points, Matrix::Zero(block, block));
+    std::vector<Matrix> upper(points - 1, Matrix::Zero(block, block));
+    for (int k = 0; k < points - 1; ++k) {
         product(sums[k].c[0], sums[k].s[0], diagonal[k]);
         product(sums[k].c[1], sums[k].s[1], upper[k]);
         product(sums[k].c[2], sums[k].s[2], diagonal[k + 1]);
     }
 
-    std::vector<Eigen::LLT<Matrix>> factors(Points);
-    std::vector<Vector> y(Points);
-    for (int k = 0; k < Points; ++k) {
+    std::vector<Eigen::LLT<Matrix>> factors(points);
+    std::vector<Vector> y(points);
+    for (int k = 0; k < points; ++k) {
         Matrix d = diagonal[k];
         Vector b = rhs[k];
         if (k > 0) {
@@ -139,41 +157,84 @@ ExactFit FitExactly(const std::vector<double>& samples, int duration, double fun
         factors[k].compute(d);
         y[k] = b;
     }
-    std::vector<Vector> u(Points);
-    for (int k = Points - 1; k >= 0; --k) {
+    std::vector<Vector> u(points);
+    for (int k = points - 1; k >= 0; --k) {
         Vector b = y[k];
-        if (k < Points - 1)
+        if (k < points - 1)
             b -= upper[k] * u[k + 1];
         u[k] = factors[k].solve(b);
     }
-    double explained = 0;
-    for (int k = 0; k < Points; ++k)
-        explained += u[k].dot(rhs[k]);
-    fit.residual = std::max(0.0, fit.signal - explained);
+    // Residuals as the quadratic form itself, |x|^2 - 2 u.b + u'Au: on nearly collinear columns
+    // (a glide that stops the pitch) the solution is not exact, and u.b alone would claim more
+    // than the samples hold.
+    auto residualOf = [&](const std::vector<Vector>& v) {
+        double form = 0;
+        for (int k = 0; k < points; ++k) {
+            form += v[k].dot(diagonal[k] * v[k]) - 2 * v[k].dot(rhs[k]);
+            if (k < points - 1)
+                form += 2 * v[k].dot(upper[k] * v[k + 1]);
+        }
+        return std::max(0.0, fit.signal + form);
+    };
+    fit.residual = residualOf(u);
 
+    // 4. Each harmonic's dominant direction is its one phase; its points projected on it, and
+    //    never negative, are the model's form, whose residual says how well the model holds.
+    fit.pairs.assign(m, std::vector<std::array<double, 2>>(points));
+    fit.phases.assign(m, 0.0);
+    std::vector<Vector> projected(points, Vector::Zero(block));
     for (int h = 0; h < m; ++h) {
         Eigen::Matrix2d scatter = Eigen::Matrix2d::Zero();
-        for (int k = 0; k < Points; ++k) {
+        for (int k = 0; k < points; ++k) {
+            fit.pairs[h][k] = {u[k][2 * h], u[k][2 * h + 1]};
             const Eigen::Vector2d v(u[k][2 * h], u[k][2 * h + 1]);
             scatter += v * v.transpose();
         }
         Eigen::SelfAdjointEigenSolver<Eigen::Matrix2d> eigen(scatter);
         Eigen::Vector2d direction = eigen.eigenvectors().col(1);
         double along = 0;
-        for (int k = 0; k < Points; ++k)
+        for (int k = 0; k < points; ++k)
             along += direction.dot(Eigen::Vector2d(u[k][2 * h], u[k][2 * h + 1]));
         if (along < 0)
             direction = -direction;
+        // sin(theta + phi) = cos(phi) sin(theta) + sin(phi) cos(theta).
+        fit.phases[h] = std::atan2(direction[1], direction[0]);
+        for (int k = 0; k < points; ++k) {
+            const double magnitude =
+                std::max(0.0, direction.dot(Eigen::Vector2d(u[k][2 * h], u[k][2 * h + 1])));
+            projected[k][2 * h] = magnitude * direction[0];
+            projected[k][2 * h + 1] = magnitude * direction[1];
+        }
+    }
+    fit.modelResidual = residualOf(projected);
+    return fit;
+}
+
+// Each harmonic's envelope points as 2-vectors (sine, cosine): the dominant direction is the
+// phase, the projections on it the magnitudes.
+ExactFit FitExactly(const std::vector<double>& samples, int duration, double fundamental, double glide,
+                    const std::vector<int>& ranks)
+{
+    ExactFit fit;
+    if (ranks.empty() || duration <= 0)
+        return fit;
+    const long n = long(duration) * long(SamplesPerTenth);
+    const GridFit grid =
+        FitOnGrid(samples, long(duration) * 98, Points - 1, fundamental, glide / double(n), ranks);
+    fit.signal = grid.signal;
+    fit.residual = grid.residual;
+    fit.modelResidual = grid.modelResidual;
+    for (std::size_t h = 0; h < ranks.size(); ++h) {
         FoundHarmonic found;
         found.rank = ranks[h];
-        // sin(theta + phi) = cos(phi) sin(theta) + sin(phi) cos(theta).
-        found.phase = std::atan2(direction[1], direction[0]);
+        found.phase = grid.phases[h];
+        const Eigen::Vector2d direction(std::cos(found.phase), std::sin(found.phase));
         for (int k = 0; k < Points; ++k)
-            found.envelope[k] = std::max(0.0, direction.dot(Eigen::Vector2d(u[k][2 * h], u[k][2 * h + 1])));
+            found.envelope[k] =
+                std::max(0.0, direction.dot(Eigen::Vector2d(grid.pairs[h][k][0], grid.pairs[h][k][1])));
         fit.harmonics.push_back(found);
         std::array<std::array<double, 2>, 46> pair;
-        for (int k = 0; k < Points; ++k)
-            pair[k] = {u[k][2 * h], u[k][2 * h + 1]};
+        std::copy(grid.pairs[h].begin(), grid.pairs[h].end(), pair.begin());
         fit.pairs.push_back(pair);
     }
     return fit;

@@ -14,12 +14,30 @@ struct ExactFit {
     // Each harmonic's fitted (sine, cosine) coefficients at every envelope point, before they are
     // projected on the harmonic's one phase: their angles show a fundamental slightly off.
     std::vector<std::array<std::array<double, 2>, 46>> pairs;
-    double signal = 0;    // sum of squared samples
-    double residual = 0;  // sum of squared differences at the best fit
+    double signal = 0;         // sum of squared samples
+    double residual = 0;       // sum of squared differences at the best fit
+    double modelResidual = 0;  // the same in the model's form: one phase a harmonic, no negative point
 
     // Signal over residual, dB (a perfect fit is capped at 200 dB).
     double SnrDb() const;
+    // Signal over the model's form's residual, dB: what the imported model will reach.
+    double ModelSnrDb() const;
 };
+
+// The same form over `segments` segments of `segment` samples from the first one, a hat function
+// at every segment's ends, and the angle of rank 1 at sample i equal to
+// 2 pi fundamental i (1 + curvature i) / 44100: a stretch of a note fitted on a grid as fine as
+// any the model's envelopes can have.
+struct GridFit {
+    std::vector<std::vector<std::array<double, 2>>> pairs;  // each rank's (sine, cosine) at each point
+    std::vector<double> phases;                             // each rank's dominant direction, radians
+    double signal = 0;
+    double residual = 0;
+    double modelResidual = 0;  // with each rank's points on its one phase, none negative
+    double SnrDb() const;
+};
+GridFit FitOnGrid(const std::vector<double>& samples, long segment, int segments, double fundamental,
+                  double curvature, const std::vector<int>& ranks);
 
 // Fits `ranks` over the first `duration` x 4410 samples (missing samples count as silence).
 ExactFit FitExactly(const std::vector<double>& samples, int duration, double fundamental, double glide,

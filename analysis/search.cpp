@@ -1,0 +1,357 @@
+#include "analysis/search.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+#include <numeric>
+
+#include "analysis/analyse.h"
+#include "analysis/exactfit.h"
+#include "analysis/recording.h"
+
+namespace analysis {
+
+namespace {
+
+constexpr int PassesPerStage = 4;   // refinements of one stretch, at most
+constexpr int PassesAtTheEnd = 6;   // refinements over the whole note, at most
+constexpr int RefiningRanks = 8;    // the strongest ranks steer the refinement
+constexpr double Settled = 1e-10;   // relative change of the fundamental that ends a stage
+constexpr long FinestSegment = 98;  // samples: a one-tenth model's envelope segment
+constexpr double Explained = 40;    // dB: a fit this good has found the note's own fundamental
+constexpr double Agreeing = 0.03;   // relative distance of a frame to the line it agrees with
+constexpr int Drawn = 64;           // frames the robust line is drawn from, at most
+
+double Peak(const FoundHarmonic& h)
+{
+    return *std::max_element(h.envelope.begin(), h.envelope.end());
+}
+
+double Wrap(double angle)
+{
+    return std::remainder(angle, 2 * std::numbers::pi);
+}
+
+// The correction of the fundamental and of the glide that the drift of the fitted phases over the
+// envelope points shows: the phase of rank r at point k moves by r x (2 pi / rate) x
+// (a i_k + b i_k^2 / N) when the fundamental is off by a and fundamental x glide by b.
+struct Correction {
+    double a = 0;      // Hz
+    double b = 0;      // Hz
+    double alone = 0;  // Hz: the fundamental's correction with the glide held
+    bool found = false;
+};
+
+using Pairs = std::vector<std::vector<std::array<double, 2>>>;  // each rank's points
+
+Pairs PairsOf(const ExactFit& fit)
+{
+    Pairs pairs;
+    for (const auto& points : fit.pairs)
+        pairs.emplace_back(points.begin(), points.end());
+    return pairs;
+}
+
+// Points `segment` samples apart; `n` the note's length in samples, which the glide is relative to.
+Correction PhaseDrift(const Pairs& pairs, const std::vector<int>& ranks, long segment, long n)
+{
+    // Normal equations of the weighted fit with one free phase per rank, eliminated by centring.
+    double saa = 0, sab = 0, sbb = 0, sya = 0, syb = 0;
+    for (std::size_t h = 0; h < pairs.size(); ++h) {
+        // The pairs' lengths, not their projections: a drifting phase turns a point away from the
+        // harmonic's one direction.
+        const int points = int(pairs[h].size());
+        std::vector<double> length(points);
+        for (int k = 0; k < points; ++k)
+            length[k] = std::hypot(pairs[h][k][0], pairs[h][k][1]);
+        const double peak = *std::max_element(length.begin(), length.end());
+        if (peak <= 0)
+            continue;
+        std::vector<double> w, y, ca, cb;
+        double previous = 0;
+        bool first = true;
+        for (int k = 0; k < points; ++k) {
+            const double magnitude = length[k];
+            if (magnitude < 0.05 * peak)
+                continue;
+            double angle = std::atan2(pairs[h][k][1], pairs[h][k][0]);
+            angle = first ? angle : previous + Wrap(angle - previous);
+            first = false;
+            previous = angle;
+
+            const double i = double(long(k) * segment);
+            const double scale = ranks[h] * 2 * std::numbers::pi / Rate;
+            w.push_back(magnitude * magnitude);
+            y.push_back(angle);
+            ca.push_back(scale * i);
+            cb.push_back(scale * i * i / double(n));
+        }
+        if (w.size() < 3)
+            continue;
+        double sw = 0, my = 0, ma = 0, mb = 0;
+        for (std::size_t j = 0; j < w.size(); ++j) {
+            sw += w[j];
+            my += w[j] * y[j];
+            ma += w[j] * ca[j];
+            mb += w[j] * cb[j];
+        }
+        my /= sw;
+        ma /= sw;
+        mb /= sw;
+        for (std::size_t j = 0; j < w.size(); ++j) {
+            const double da = ca[j] - ma, db = cb[j] - mb, dy = y[j] - my;
+            saa += w[j] * da * da;
+            sab += w[j] * da * db;
+            sbb += w[j] * db * db;
+            sya += w[j] * dy * da;
+            syb += w[j] * dy * db;
+        }
+    }
+    const double det = saa * sbb - sab * sab;
+    if (!(det > 0) || !(saa > 0))
+        return {};
+    return {(sya * sbb - syb * sab) / det, (syb * saa - sya * sab) / det, sya / saa, true};
+}
+
+// The strongest ranks of a fit of every rank over the first `stretch` tenths: they steer the
+// refinement.
+// The shortest envelope segment, samples, whose knots hold the note's own (a whole fraction of its
+// segment) and that is at least a period of the fundamental long: shorter, a rank's envelope
+// could pass for its neighbours.
+long GridSegment(int duration, double fundamental)
+{
+    for (int q = 1; q < duration; ++q)
+        if (duration % q == 0 && double(q * FinestSegment) >= Rate / fundamental)
+            return q * FinestSegment;
+    return duration * FinestSegment;
+}
+
+std::vector<int> StrongestRanks(const std::vector<double>& samples, int stretch, int duration,
+                                const Estimate& estimate)
+{
+    // On the grid the stretches are refined on, whose envelopes can be the note's own.
+    const long n = long(duration) * long(SamplesPerTenth);
+    const long segment =
+        stretch < duration ? GridSegment(duration, estimate.fundamental) : long(duration) * FinestSegment;
+    const int segments = int(std::max<long>(2, long(stretch) * long(SamplesPerTenth) / segment));
+    const std::vector<int> all = RanksBelowLimit(estimate.fundamental, estimate.glide);
+    const GridFit fit =
+        FitOnGrid(samples, segment, segments, estimate.fundamental, estimate.glide / double(n), all);
+    std::vector<std::pair<double, int>> peaks;  // largest point, rank
+    for (std::size_t h = 0; h < all.size(); ++h) {
+        double peak = 0;
+        for (const auto& pair : fit.pairs[h])
+            peak = std::max(peak, std::hypot(pair[0], pair[1]));
+        peaks.emplace_back(peak, all[h]);
+    }
+    std::sort(peaks.begin(), peaks.end(), std::greater<>());
+    if (peaks.size() > RefiningRanks)
+        peaks.resize(RefiningRanks);
+    std::vector<int> ranks;
+    for (const auto& [peak, rank] : peaks)
+        ranks.push_back(rank);
+    std::sort(ranks.begin(), ranks.end());
+    return ranks;
+}
+
+// One stretch's refinement: corrections from the phase drift of `ranks` until the fundamental
+// settles. Before the whole note, the stretch is fitted on a grid of the finest envelope segments
+// any model has, whose knots hold every model's own: a fundamental far off still shows as a slow
+// turn of the points, and the envelopes stay exact. Over the whole note, the model's own grid,
+// where a turn can only be the fundamental's.
+Estimate RefineStretch(const std::vector<double>& samples, int stretch, int duration,
+                       const std::vector<int>& ranks, int passes, Estimate estimate)
+{
+    const long n = long(duration) * long(SamplesPerTenth);
+    for (int pass = 0; pass < passes; ++pass) {
+        Correction correction;
+        if (stretch < duration) {
+            const long segment = GridSegment(duration, estimate.fundamental);
+            const int segments = int(long(stretch) * long(SamplesPerTenth) / segment);
+            const GridFit fit = FitOnGrid(samples, segment, segments, estimate.fundamental,
+                                          estimate.glide / double(n), ranks);
+            correction = PhaseDrift(fit.pairs, ranks, segment, n);
+        } else {
+            const ExactFit fit = FitExactly(samples, duration, estimate.fundamental, estimate.glide, ranks);
+            correction = PhaseDrift(PairsOf(fit), ranks, long(duration) * FinestSegment, n);
+        }
+        if (!correction.found)
+            break;
+        // Over a stretch short beside the note, the glide's share of the drift is too small to
+        // read: the fundamental alone is corrected there.
+        if (stretch * 4 < duration)
+            correction = {correction.alone, 0, correction.alone, true};
+        const double f = estimate.fundamental + correction.a;
+        if (!(f > 0))
+            break;
+        const double g = (estimate.fundamental * estimate.glide + correction.b) / f;
+        const bool settled = std::abs(correction.a) < Settled * estimate.fundamental;
+        estimate = {f, std::clamp(g, LowestGlide, HighestGlide)};
+        if (settled)
+            break;
+    }
+    return estimate;
+}
+
+}  // namespace
+
+std::vector<int> RanksBelowLimit(double fundamental, double glide)
+{
+    const double widest = std::max(1.0, std::abs(1 + 2 * glide));  // the frequency's largest factor
+    std::vector<int> ranks;
+    for (int r = 1; r <= HighestRank; ++r)
+        if (r * fundamental * widest < HighestPartial)
+            ranks.push_back(r);
+    return ranks;
+}
+
+// 1. Over 1, 2, 4, ... tenths, steered by the strongest ranks of the first tenth.
+// 2. Over the whole note, steered by its own strongest ranks.
+Estimate RefineOverPrefixes(const std::vector<double>& samples, int duration, Estimate estimate)
+{
+    // The stretch that chooses the steering ranks has at least twice as many samples as the fit
+    // has unknowns (92 a rank): with fewer, every rank looks strong.
+    const int ranks = int(RanksBelowLimit(estimate.fundamental, estimate.glide).size());
+    const int choosing =
+        std::clamp((92 * ranks * 2 + int(SamplesPerTenth) - 1) / int(SamplesPerTenth), 1, duration);
+    const std::vector<int> early = StrongestRanks(samples, choosing, duration, estimate);
+    for (int stretch = 1; stretch < duration; stretch *= 2)
+        estimate = RefineStretch(samples, stretch, duration, early, PassesPerStage, estimate);
+    return RefineStretch(samples, duration, duration, StrongestRanks(samples, duration, duration, estimate),
+                         PassesAtTheEnd, estimate);
+}
+
+std::optional<PitchLine> FitPitchLineRobustly(const std::vector<PitchFrame>& track)
+{
+    // 1. Every line through two of (at most) `Drawn` frames spread over the track; the one most
+    //    frames agree with wins.
+    std::vector<const PitchFrame*> drawn;
+    const std::size_t stride = std::max<std::size_t>(1, track.size() / Drawn);
+    for (std::size_t k = 0; k < track.size(); k += stride)
+        drawn.push_back(&track[k]);
+    auto agreeing = [&](double start, double slope, auto&& each) {
+        int count = 0;
+        for (const PitchFrame& frame : track) {
+            const double expected = start + slope * frame.time;
+            if (expected > 0 && std::abs(frame.frequency - expected) < Agreeing * expected) {
+                ++count;
+                each(frame);
+            }
+        }
+        return count;
+    };
+    int best = 0;
+    PitchLine line;
+    for (std::size_t a = 0; a < drawn.size(); ++a) {
+        for (std::size_t b = a; b < drawn.size(); ++b) {
+            const double dt = drawn[b]->time - drawn[a]->time;
+            const double slope = dt > 0 ? (drawn[b]->frequency - drawn[a]->frequency) / dt : 0.0;
+            const double start = drawn[a]->frequency - slope * drawn[a]->time;
+            const int count = agreeing(start, slope, [](const PitchFrame&) {});
+            if (count > best) {
+                best = count;
+                line = {start, slope};
+            }
+        }
+    }
+    if (best < 3)
+        return std::nullopt;
+    // 2. The least-squares line through the frames that agree with it.
+    double st = 0, sf = 0, stt = 0, stf = 0;
+    agreeing(line.start, line.slope, [&](const PitchFrame& frame) {
+        st += frame.time;
+        sf += frame.frequency;
+        stt += frame.time * frame.time;
+        stf += frame.time * frame.frequency;
+    });
+    const double count = best;
+    const double spread = stt - st * st / count;
+    if (spread <= 0)
+        return PitchLine{sf / count, 0};
+    const double slope = (stf - st * sf / count) / spread;
+    return PitchLine{(sf - slope * st) / count, slope};
+}
+
+// 1. Each start refined, and fitted with every rank over the whole note; the best kept.
+// 2. When it does not explain the note, the whole fractions of its fundamental down to 20 Hz,
+//    each judged by a fit over the first tenth; the first that explains it as well as the best
+//    of them is refined in turn.
+// 3. Ranks that all share a divisor mean a fundamental that many times higher.
+Search SearchFundamental(const std::vector<double>& samples, int duration,
+                         const std::vector<Estimate>& starts, bool tryFractions)
+{
+    Search best;
+    bool found = false;
+    auto consider = [&](Estimate start) {
+        start.glide = std::clamp(start.glide, LowestGlide, HighestGlide);
+        // The start as it is too: the refinement can stray from a start that was already right
+        // when its steering ranks are poorly chosen.
+        for (const Estimate& trial : {start, RefineOverPrefixes(samples, duration, start)}) {
+            ExactFit fit = FitExactly(samples, duration, trial.fundamental, trial.glide,
+                                      RanksBelowLimit(trial.fundamental, trial.glide));
+            if (!found || fit.ModelSnrDb() > best.fit.ModelSnrDb()) {
+                best = {trial, std::move(fit)};
+                found = true;
+            }
+        }
+    };
+    for (const Estimate& start : starts) {
+        consider(start);
+        if (best.fit.ModelSnrDb() >= Explained)
+            break;
+    }
+    if (!found)
+        return best;
+
+    if (tryFractions && best.fit.ModelSnrDb() < Explained) {
+        // The strongest partial found is surely one of the note's; the fundamental is a whole
+        // fraction of it, the first one that explains the note.
+        const auto strongest = std::max_element(
+            best.fit.harmonics.begin(), best.fit.harmonics.end(),
+            [](const FoundHarmonic& a, const FoundHarmonic& b) { return Peak(a) < Peak(b); });
+        const Estimate whole = best.estimate;
+        const long n = long(duration) * long(SamplesPerTenth);
+        const double partial =
+            strongest == best.fit.harmonics.end() ? whole.fundamental : whole.fundamental * strongest->rank;
+        for (int m = 1; m <= HighestRank; ++m) {
+            const double f = partial / m;
+            if (f > HighestFundamental || std::abs(f / whole.fundamental - 1) < 1e-9)
+                continue;
+            if (f < LowestFundamental)
+                break;
+            // Judged over a stretch with four times as many samples as unknowns, where an
+            // envelope cannot pass for a partial far from its rank.
+            const std::vector<int> ranks = RanksBelowLimit(f, whole.glide);
+            const long judging = std::clamp<long>(92 * long(ranks.size()) * 4, 1, n);  // samples
+            const long segment = long(duration) * FinestSegment;                       // the note's own grid
+            const int segments = int(std::min<long>(45, (judging + segment - 1) / segment));
+            if (FitOnGrid(samples, segment, segments, f, whole.glide / double(n), ranks).SnrDb() < Explained)
+                continue;
+            consider({f, whole.glide});
+            if (best.fit.ModelSnrDb() >= Explained)
+                break;
+        }
+    }
+
+    int divisor = 0;
+    const double strongest = [&] {
+        double peak = 0;
+        for (const FoundHarmonic& h : best.fit.harmonics)
+            peak = std::max(peak, Peak(h));
+        return peak;
+    }();
+    for (const FoundHarmonic& h : best.fit.harmonics)
+        if (Peak(h) >= LeftOutBelow * strongest)
+            divisor = std::gcd(divisor, h.rank);
+    if (divisor > 1 && best.estimate.fundamental * divisor <= HighestFundamental) {
+        const Estimate higher{best.estimate.fundamental * divisor, best.estimate.glide};
+        ExactFit fit = FitExactly(samples, duration, higher.fundamental, higher.glide,
+                                  RanksBelowLimit(higher.fundamental, higher.glide));
+        if (fit.ModelSnrDb() >= best.fit.ModelSnrDb() - 1)
+            best = {higher, std::move(fit)};
+    }
+    return best;
+}
+
+}  // namespace analysis

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "analysis/exactfit.h"
+#include "analysis/pitch.h"
+
+namespace analysis {
+
+// A fundamental and a glide under trial.
+struct Estimate {
+    double fundamental = 0;  // Hz
+    double glide = 0;        // the model's glide, LowestGlide..HighestGlide
+};
+
+// The ranks 1..50 whose partial stays below 20000 Hz over the whole note.
+std::vector<int> RanksBelowLimit(double fundamental, double glide);
+
+// The straight line most frames of the track agree with, within 3 %: a glide that sweeps the
+// pitch far, or frames an octave off over part of the note, leave the others to decide. None
+// when fewer than three frames agree.
+std::optional<PitchLine> FitPitchLineRobustly(const std::vector<PitchFrame>& track);
+
+// The fundamental and the glide refined from the drift of the fitted phases, first over the
+// note's first tenth, then over twice as much at each stage up to the whole `duration` (tenths,
+// 1..40) of `samples`: a short stretch forgives a start far off, and each stage starts the next
+// within its reach.
+Estimate RefineOverPrefixes(const std::vector<double>& samples, int duration, Estimate start);
+
+// The estimate whose exact fit over the whole note leaves the least residual, from each of
+// `starts` refined and, when none explains the note, from whole fractions of the best (a track
+// that locked onto an upper partial), with its fit of every rank.
+struct Search {
+    Estimate estimate;
+    ExactFit fit;
+};
+Search SearchFundamental(const std::vector<double>& samples, int duration,
+                         const std::vector<Estimate>& starts, bool tryFractions);
+
+}  // namespace analysis
