@@ -1,0 +1,128 @@
+#include "analysis/magnitudes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <numbers>
+
+#include "analysis/analyse.h"
+#include "analysis/spectrum.h"
+
+namespace analysis {
+
+namespace {
+
+constexpr double PeriodsPerWindow = 6;        // periods of the fundamental in one analysis window
+constexpr std::size_t ShortestWindow = 1024;  // samples
+constexpr std::size_t LongestWindow = 8192;   // samples: the shortest notes are 4410
+constexpr std::size_t ZeroPadding = 4;        // FFT size over window length
+constexpr double SearchWidth = 0.25;          // of the fundamental, each side of a harmonic
+constexpr double Floor = 1e-12;               // below any magnitude, keeps log() finite
+
+std::size_t NextPowerOfTwo(std::size_t n)
+{
+    std::size_t p = 1;
+    while (p < n)
+        p *= 2;
+    return p;
+}
+
+// The first sample of a window of `length` centred on `centre`, kept inside the note.
+std::size_t WindowStart(double centre, std::size_t length, std::size_t noteLength)
+{
+    if (noteLength <= length)
+        return 0;
+    const double start = std::round(centre - double(length) / 2);
+    return std::size_t(std::clamp(start, 0.0, double(noteLength - length)));
+}
+
+}  // namespace
+
+std::vector<FoundHarmonic> TrackMagnitudes(const std::vector<double>& note, double fundamental, double glide,
+                                           int duration)
+{
+    // 1. A window of a few periods (longer for low notes, so neighbouring harmonics separate),
+    //    zero-padded, one plan for every frame.
+    // 2. At each envelope point, the peak nearest each harmonic's instantaneous frequency,
+    //    refined by a parabola through the log magnitudes, gives its amplitude.
+    // 3. Each phase comes from demodulating the note's first window against the harmonic's
+    //    own phase law, so the rendering starts as the note does.
+    const double n = double(duration) * SamplesPerTenth;
+    std::size_t length = std::size_t(std::ceil(PeriodsPerWindow * Rate / fundamental));
+    length = std::clamp(length, ShortestWindow, LongestWindow);
+    length = std::min(length, std::max<std::size_t>(note.size(), 2));
+    length += length % 2;
+    const std::vector<double> window = HannWindow(length);
+    double windowSum = 0;
+    for (double w : window)
+        windowSum += w;
+    RealFft fft(NextPowerOfTwo(length * ZeroPadding));
+    const double binHz = double(Rate) / double(fft.Size());
+    const std::size_t lastBin = fft.Size() / 2;
+
+    std::vector<FoundHarmonic> found;
+    for (int rank = 1; rank <= HighestRank; ++rank) {
+        if (rank * fundamental * std::max(1.0, 1 + 2 * glide) >= HighestPartial)
+            break;
+        FoundHarmonic h;
+        h.rank = rank;
+        found.push_back(h);
+    }
+
+    std::vector<double> logMagnitude(lastBin + 1);
+    for (int k = 0; k <= tmodele::SegmentsPerEnvelope; ++k) {
+        const double centre = k * n / tmodele::SegmentsPerEnvelope;
+        const std::size_t start = WindowStart(centre, length, note.size());
+        double* in = fft.Input();
+        for (std::size_t i = 0; i < length; ++i)
+            in[i] = start + i < note.size() ? note[start + i] * window[i] : 0.0;
+        fft.Run();
+        for (std::size_t b = 0; b <= lastBin; ++b)
+            logMagnitude[b] = std::log(std::abs(fft.Bin(b)) + Floor);
+
+        const double t = std::min(double(start) + double(length) / 2, n);
+        const double scale = 1 + 2 * glide * t / n;
+        for (FoundHarmonic& h : found) {
+            const double expected = h.rank * fundamental * scale;
+            const auto lo =
+                std::size_t(std::max(1.0, std::floor((expected - SearchWidth * fundamental) / binHz)));
+            const auto hi =
+                std::min(lastBin - 1, std::size_t(std::ceil((expected + SearchWidth * fundamental) / binHz)));
+            if (lo > hi) {
+                h.envelope[std::size_t(k)] = 0;
+                continue;
+            }
+            std::size_t best = lo;
+            for (std::size_t b = lo; b <= hi; ++b)
+                if (logMagnitude[b] > logMagnitude[best])
+                    best = b;
+            const double a = logMagnitude[best - 1];
+            const double b = logMagnitude[best];
+            const double c = logMagnitude[best + 1];
+            const double curvature = a - 2 * b + c;
+            double peak = b;
+            if (curvature < 0) {
+                const double offset = std::clamp(0.5 * (a - c) / curvature, -0.5, 0.5);
+                peak = b - 0.25 * (a - c) * offset;
+            }
+            // A sinusoid of amplitude A gives a peak of A * sum(window) / 2.
+            h.envelope[std::size_t(k)] = std::max(0.0, (std::exp(peak) - Floor) * 2 / windowSum);
+        }
+    }
+
+    // The phase of sin(theta(i) + phi): demodulated by exp(-j theta), the window's weighted sum
+    // is A/(2j) e^{j phi} sum(w), its negative-frequency image averaging out.
+    const std::size_t head = std::min(length, note.size());
+    for (FoundHarmonic& h : found) {
+        std::complex<double> z = 0;
+        for (std::size_t i = 0; i < head; ++i) {
+            const double x = double(i);
+            const double theta = 2 * std::numbers::pi * h.rank * fundamental * (x + glide * x * x / n) / Rate;
+            z += note[i] * window[i] * std::polar(1.0, -theta);
+        }
+        h.phase = std::arg(z * std::complex<double>(0, 1));
+    }
+    return found;
+}
+
+}  // namespace analysis
