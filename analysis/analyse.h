@@ -15,8 +15,8 @@ inline constexpr double HighestFundamental = 6000;  // Hz
 inline constexpr double LowestGlide = -0.51;        // the model page's range
 inline constexpr double HighestGlide = 1.01;
 inline constexpr int HighestRank = 50;
-inline constexpr double HighestPartial = 20000;     // Hz: no rank above this over the note
-inline constexpr double LeftOutBelow = 1e-3;        // of the strongest harmonic's amplitude
+inline constexpr double HighestPartial = 20000;  // Hz: no rank above this over the note
+inline constexpr double LeftOutBelow = 1e-3;     // of the strongest harmonic's amplitude
 
 // How the harmonics were found.
 enum class Method {

@@ -25,6 +25,7 @@ targets=(
   "fuzz_modelfile model 16343"
   "fuzz_seriesfile series 4096"
   "fuzz_decimal decimal 64"
+  "fuzz_import import 17640"
 )
 # At most two at once: the machine may have no more cores to give.
 status=0
@@ -53,5 +54,5 @@ run_wave() {
   done
 }
 run_wave "${targets[0]}" "${targets[1]}"
-run_wave "${targets[2]}"
+run_wave "${targets[2]}" "${targets[3]}"
 exit $status
