@@ -25,6 +25,7 @@ NOTES = [
     ("choir-aahs-f4", "fluidsynth", 52, 65, 2.0),
     ("flute-freepats-g4", "timidity", 73, 67, 2.0),
     ("organ-freepats-a3", "timidity", 19, 57, 2.0),
+    ("clarinet-freepats-c4", "timidity", 71, 60, 2.0),
 ]
 ESPEAK = [
     # name, voice, pitch 0..99, text
@@ -54,7 +55,7 @@ def midi(program, note, seconds):
 def to_flac(raw, name, seconds):
     out = os.path.join(ROOT, name + ".flac")
     # Mono, 44100 Hz, 16 bits; the silence before the note goes, the note is cut to its length.
-    subprocess.run(["sox", raw, "-r", "44100", "-c", "1", "-b", "16", out, "silence", "1", "0.001", "0.2%",
+    subprocess.run(["sox", "-D", raw, "-r", "44100", "-c", "1", "-b", "16", out, "silence", "1", "0.001", "0.2%",
                     "trim", "0", str(seconds), "fade", "t", "0", str(seconds), "0.05"], check=True)
 
 
@@ -70,7 +71,7 @@ def main():
                 subprocess.run(["fluidsynth", "-ni", "-g", "0.6", "-r", "44100", "-R", "0", "-C", "0",
                                 "-F", wav, SF2, mid], check=True, stdout=subprocess.DEVNULL)
             else:
-                subprocess.run(["timidity", "-Ow", "-s", "44100", "-EFreverb=0", "-EFchorus=0",
+                subprocess.run(["timidity", "-c", "/etc/timidity/freepats.cfg", "-Ow", "-s", "44100", "-EFreverb=0", "-EFchorus=0",
                                 "-o", wav, mid], check=True, stdout=subprocess.DEVNULL)
             to_flac(wav, name, seconds)
         for name, voice, pitch, text in ESPEAK:
