@@ -13,4 +13,9 @@ namespace analysis {
 std::vector<FoundHarmonic> TrackMagnitudes(const std::vector<double>& note, double fundamental, double glide,
                                            int duration);
 
+// The fundamental the harmonics' tracked peaks agree on, starting from an estimate within a
+// quarter of it: the model renders every rank at exactly r times its fundamental, so a small
+// error there detunes the high ranks.
+double RefineFundamental(const std::vector<double>& note, double fundamental, double glide, int duration);
+
 }  // namespace analysis
