@@ -5,6 +5,8 @@
 #include <complex>
 #include <numbers>
 
+#include <Eigen/Dense>
+
 #include "analysis/analyse.h"
 #include "analysis/spectrum.h"
 
@@ -17,6 +19,8 @@ constexpr std::size_t ShortestWindow = 2048;  // samples
 constexpr std::size_t LongestWindow = 8192;   // samples: the shortest notes are 4410
 constexpr std::size_t ZeroPadding = 4;        // FFT size over window length
 constexpr double SearchWidth = 0.25;          // of the fundamental, each side of a harmonic
+constexpr int FramesPerSegment = 4;           // analysis frames per envelope segment
+constexpr double PullToPoint = 0.25;          // weight of a point's own magnitude against the frames'
 constexpr double Floor = 1e-12;               // below any magnitude, keeps log() finite
 
 // How much of a partial at `offset` Hz from where the model puts its harmonic that harmonic
@@ -63,9 +67,11 @@ std::vector<FoundHarmonic> Track(const std::vector<double>& note, double fundame
     double pitchWeight = 0;
     // 1. A window of a few periods (longer for low notes, so neighbouring harmonics separate),
     //    zero-padded, one plan for every frame.
-    // 2. At each envelope point, the peak nearest each harmonic's instantaneous frequency,
-    //    refined by a parabola through the log magnitudes, gives its amplitude.
-    // 3. Each phase comes from demodulating the note's first window against the harmonic's
+    // 2. At four frames per envelope segment, the peak nearest each harmonic's instantaneous
+    //    frequency, refined by a parabola through the log magnitudes, gives its amplitude.
+    // 3. The envelope points are the least-squares fit of the model's straight segments to
+    //    those amplitudes.
+    // 4. Each phase comes from demodulating the note's first window against the harmonic's
     //    own phase law, so the rendering starts as the note does.
     const double n = double(duration) * SamplesPerTenth;
     std::size_t length = std::size_t(std::ceil(PeriodsPerWindow * Rate / fundamental));
@@ -89,9 +95,14 @@ std::vector<FoundHarmonic> Track(const std::vector<double>& note, double fundame
         found.push_back(h);
     }
 
+    // Magnitudes at FramesPerSegment frames per envelope segment, frame 4k on point k.
+    const int frames = tmodele::SegmentsPerEnvelope * FramesPerSegment + 1;
+    const double segment = n / tmodele::SegmentsPerEnvelope;  // samples
+    Eigen::MatrixXd magnitudes = Eigen::MatrixXd::Zero(frames, Eigen::Index(found.size()));
+    Eigen::MatrixXd basis = Eigen::MatrixXd::Zero(frames, tmodele::SegmentsPerEnvelope + 1);
     std::vector<double> logMagnitude(lastBin + 1);
-    for (int k = 0; k <= tmodele::SegmentsPerEnvelope; ++k) {
-        const double centre = k * n / tmodele::SegmentsPerEnvelope;
+    for (int j = 0; j < frames; ++j) {
+        const double centre = j * segment / FramesPerSegment;
         const std::size_t start = WindowStart(centre, length, note.size());
         double* in = fft.Input();
         for (std::size_t i = 0; i < length; ++i)
@@ -100,18 +111,21 @@ std::vector<FoundHarmonic> Track(const std::vector<double>& note, double fundame
         for (std::size_t b = 0; b <= lastBin; ++b)
             logMagnitude[b] = std::log(std::abs(fft.Bin(b)) + Floor);
 
+        // Where the window actually sits (kept inside the note), in envelope points.
         const double t = std::min(double(start) + double(length) / 2, n);
+        const double u = t / segment;
+        for (int k = 0; k <= tmodele::SegmentsPerEnvelope; ++k)
+            basis(j, k) = std::max(0.0, 1 - std::abs(u - k));
         const double scale = 1 + 2 * glide * t / n;
-        for (FoundHarmonic& h : found) {
+        for (std::size_t r = 0; r < found.size(); ++r) {
+            const FoundHarmonic& h = found[r];
             const double expected = h.rank * fundamental * scale;
             const auto lo =
                 std::size_t(std::max(1.0, std::floor((expected - SearchWidth * fundamental) / binHz)));
             const auto hi =
                 std::min(lastBin - 1, std::size_t(std::ceil((expected + SearchWidth * fundamental) / binHz)));
-            if (lo > hi) {
-                h.envelope[std::size_t(k)] = 0;
+            if (lo > hi)
                 continue;
-            }
             std::size_t best = lo;
             for (std::size_t b = lo; b <= hi; ++b)
                 if (logMagnitude[b] > logMagnitude[best])
@@ -129,11 +143,26 @@ std::vector<FoundHarmonic> Track(const std::vector<double>& note, double fundame
             // A sinusoid of amplitude A gives a peak of A * sum(window) / 2.
             const double magnitude = std::max(0.0, (std::exp(peak) - Floor) * 2 / windowSum);
             const double frequency = (double(best) + offset) * binHz;
-            h.envelope[std::size_t(k)] = magnitude * Overlap(frequency - expected);
+            magnitudes(j, Eigen::Index(r)) = magnitude * Overlap(frequency - expected);
             pitchSum += magnitude * magnitude * frequency / (h.rank * scale);
             pitchWeight += magnitude * magnitude;
         }
     }
+
+    // The envelope whose straight segments come closest to every frame's magnitude, rather
+    // than the magnitudes at the points alone: a partial beating faster than the points (an
+    // organ's detuned pipes) would otherwise be sampled at random crests and troughs. A pull
+    // towards each point's own magnitude keeps the points that few frames see (the ends).
+    Eigen::MatrixXd pointMagnitudes(tmodele::SegmentsPerEnvelope + 1, Eigen::Index(found.size()));
+    for (int k = 0; k <= tmodele::SegmentsPerEnvelope; ++k)
+        pointMagnitudes.row(k) = magnitudes.row(k * FramesPerSegment);
+    Eigen::MatrixXd normal = basis.transpose() * basis;
+    normal.diagonal().array() += PullToPoint;
+    const Eigen::MatrixXd envelopes =
+        normal.ldlt().solve(basis.transpose() * magnitudes + PullToPoint * pointMagnitudes);
+    for (std::size_t r = 0; r < found.size(); ++r)
+        for (int k = 0; k <= tmodele::SegmentsPerEnvelope; ++k)
+            found[r].envelope[std::size_t(k)] = std::max(0.0, envelopes(k, Eigen::Index(r)));
 
     // The phase of sin(theta(i) + phi): demodulated by exp(-j theta), the window's weighted sum
     // is A/(2j) e^{j phi} sum(w), its negative-frequency image averaging out.
