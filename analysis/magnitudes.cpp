@@ -19,9 +19,10 @@ constexpr std::size_t ShortestWindow = 2048;  // samples
 constexpr std::size_t LongestWindow = 8192;   // samples: the shortest notes are 4410
 constexpr std::size_t ZeroPadding = 4;        // FFT size over window length
 constexpr double SearchWidth = 0.25;          // of the fundamental, each side of a harmonic
-constexpr int FramesPerSegment = 4;           // analysis frames per envelope segment
-constexpr double PullToPoint = 0.25;          // weight of a point's own magnitude against the frames'
-constexpr double Floor = 1e-12;               // below any magnitude, keeps log() finite
+constexpr double BandWidth = 0.5;     // of the fundamental, each side: a harmonic's share of the spectrum
+constexpr int FramesPerSegment = 4;   // analysis frames per envelope segment
+constexpr double PullToPoint = 0.25;  // weight of a point's own magnitude against the frames'
+constexpr double Floor = 1e-12;       // below any magnitude, keeps log() finite
 
 // How much of a partial at `offset` Hz from where the model puts its harmonic that harmonic
 // can stand for: the overlap of the two in a 2048-sample Hann window (46 ms, what the ear and
@@ -80,8 +81,11 @@ std::vector<FoundHarmonic> Track(const std::vector<double>& note, double fundame
     length += length % 2;
     const std::vector<double> window = HannWindow(length);
     double windowSum = 0;
-    for (double w : window)
+    double windowSquares = 0;
+    for (double w : window) {
         windowSum += w;
+        windowSquares += w * w;
+    }
     RealFft fft(NextPowerOfTwo(length * ZeroPadding));
     const double binHz = double(Rate) / double(fft.Size());
     const std::size_t lastBin = fft.Size() / 2;
@@ -142,8 +146,19 @@ std::vector<FoundHarmonic> Track(const std::vector<double>& note, double fundame
             }
             // A sinusoid of amplitude A gives a peak of A * sum(window) / 2.
             const double magnitude = std::max(0.0, (std::exp(peak) - Floor) * 2 / windowSum);
+            // Its energy over the bins halfway to each neighbour is A^2 / 4 * size * sum(w^2):
+            // two close partials of one rank (detuned pipes) count together, as the ear and
+            // the spectrum do.
+            const auto bandLo =
+                std::size_t(std::max(1.0, std::ceil((expected - BandWidth * fundamental) / binHz)));
+            const auto bandHi =
+                std::min(lastBin, std::size_t(std::floor((expected + BandWidth * fundamental) / binHz)));
+            double energy = 0;
+            for (std::size_t q = bandLo; q <= bandHi; ++q)
+                energy += std::norm(fft.Bin(q));
+            const double bandMagnitude = std::sqrt(4 * energy / (double(fft.Size()) * windowSquares));
             const double frequency = (double(best) + offset) * binHz;
-            magnitudes(j, Eigen::Index(r)) = magnitude * Overlap(frequency - expected);
+            magnitudes(j, Eigen::Index(r)) = bandMagnitude * Overlap(frequency - expected);
             pitchSum += magnitude * magnitude * frequency / (h.rank * scale);
             pitchWeight += magnitude * magnitude;
         }
