@@ -59,13 +59,10 @@ std::size_t WindowStart(double centre, std::size_t length, std::size_t noteLengt
     return std::size_t(std::clamp(start, 0.0, double(noteLength - length)));
 }
 
-// The tracker proper; with `pitch`, also the fundamental the found peaks point to (their
-// frequencies over their ranks, weighted by their squared magnitudes).
+// The tracker proper; with `peaks`, also every frame's peak of every rank.
 std::vector<FoundHarmonic> Track(const std::vector<double>& note, double fundamental, double glide,
-                                 int duration, double* pitch)
+                                 int duration, std::vector<TrackedPeak>* peaks)
 {
-    double pitchSum = 0;
-    double pitchWeight = 0;
     // 1. A window of a few periods (longer for low notes, so neighbouring harmonics separate),
     //    zero-padded, one plan for every frame.
     // 2. At four frames per envelope segment, the peak nearest each harmonic's instantaneous
@@ -159,8 +156,8 @@ std::vector<FoundHarmonic> Track(const std::vector<double>& note, double fundame
             const double bandMagnitude = std::sqrt(4 * energy / (double(fft.Size()) * windowSquares));
             const double frequency = (double(best) + offset) * binHz;
             magnitudes(j, Eigen::Index(r)) = bandMagnitude * Overlap(frequency - expected);
-            pitchSum += magnitude * magnitude * frequency / (h.rank * scale);
-            pitchWeight += magnitude * magnitude;
+            if (peaks != nullptr)
+                peaks->push_back({h.rank, t, frequency, magnitude});
         }
     }
 
@@ -183,6 +180,8 @@ std::vector<FoundHarmonic> Track(const std::vector<double>& note, double fundame
     // is A/(2j) e^{j phi} sum(w), its negative-frequency image averaging out.
     const std::size_t head = std::min(length, note.size());
     for (FoundHarmonic& h : found) {
+        if (peaks != nullptr)
+            break;  // only the peaks were asked for
         std::complex<double> z = 0;
         for (std::size_t i = 0; i < head; ++i) {
             const double x = double(i);
@@ -191,8 +190,6 @@ std::vector<FoundHarmonic> Track(const std::vector<double>& note, double fundame
         }
         h.phase = std::arg(z * std::complex<double>(0, 1));
     }
-    if (pitch != nullptr)
-        *pitch = pitchWeight > 0 ? pitchSum / pitchWeight : fundamental;
     return found;
 }
 
@@ -204,14 +201,12 @@ std::vector<FoundHarmonic> TrackMagnitudes(const std::vector<double>& note, doub
     return Track(note, fundamental, glide, duration, nullptr);
 }
 
-double RefineFundamental(const std::vector<double>& note, double fundamental, double glide, int duration)
+std::vector<TrackedPeak> TrackPeaks(const std::vector<double>& note, double fundamental, double glide,
+                                    int duration)
 {
-    // Each pass narrows the error (a harmonic's search window follows the estimate); two
-    // passes settle within a few hundredths of a hertz on held notes.
-    constexpr int Passes = 2;
-    for (int pass = 0; pass < Passes; ++pass)
-        Track(note, fundamental, glide, duration, &fundamental);
-    return fundamental;
+    std::vector<TrackedPeak> peaks;
+    Track(note, fundamental, glide, duration, &peaks);
+    return peaks;
 }
 
 }  // namespace analysis

@@ -13,9 +13,16 @@ namespace analysis {
 std::vector<FoundHarmonic> TrackMagnitudes(const std::vector<double>& note, double fundamental, double glide,
                                            int duration);
 
-// The fundamental the harmonics' tracked peaks agree on, starting from an estimate within a
-// quarter of it: the model renders every rank at exactly r times its fundamental, so a small
-// error there detunes the high ranks.
-double RefineFundamental(const std::vector<double>& note, double fundamental, double glide, int duration);
+// One harmonic's peak in one analysis frame, where the tracker found it.
+struct TrackedPeak {
+    int rank = 1;
+    double time = 0;       // samples from the note's start, the frame's centre
+    double frequency = 0;  // Hz, refined between bins
+    double magnitude = 0;  // sinusoid amplitude, the note's units
+};
+
+// The same tracking, giving every frame's peak of every rank instead of the envelopes.
+std::vector<TrackedPeak> TrackPeaks(const std::vector<double>& note, double fundamental, double glide,
+                                    int duration);
 
 }  // namespace analysis
