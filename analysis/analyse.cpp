@@ -7,6 +7,7 @@
 #include "analysis/exactfit.h"
 #include "analysis/harmonics.h"
 #include "analysis/pitch.h"
+#include "analysis/realnote.h"
 #include "model/errors.h"
 
 namespace analysis {
@@ -132,7 +133,7 @@ std::optional<double> EstimateFundamental(const Recording& recording)
     const double middle = line->start + line->slope * double(note.size()) / 2;
     if (!(middle >= LowestFundamental && middle <= HighestFundamental))
         return std::nullopt;
-    return middle;
+    return CheckOctave(note, middle);
 }
 
 Result Analyse(const Recording& recording, std::optional<double> fundamental, const Progress& progress)
@@ -218,7 +219,10 @@ Result Analyse(const Recording& recording, std::optional<double> fundamental, co
     result.harmonics = ModelHarmonics(fit.harmonics);
     result.method = Method::ExactFit;
     result.residualDb = fit.SnrDb();
-    (void)FollowsTheModel;
+    // 4. A fit that leaves this much of the note unexplained shows a real note: its harmonics'
+    //    magnitudes are tracked instead.
+    if (result.residualDb < FollowsTheModel)
+        AnalyseRealNote(samples, duration, fundamental, result);
     return result;
 }
 
