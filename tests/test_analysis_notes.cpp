@@ -63,8 +63,8 @@ std::vector<double> Rendered(const analysis::Result& result)
 
 TEST(AnalysisNotes, ImportBeatsTheBaselineOnEveryNote)
 {
-    std::printf("%-20s %8s %8s %6s %10s %10s %10s %10s\n", "note", "nominal", "F0 Hz", "glide", "spec imp",
-                "spec base", "wave imp", "wave base");
+    std::printf("%-20s %8s %8s %6s %6s %9s %9s %9s %9s\n", "note", "nominal", "F0 Hz", "glide", "fit",
+                "spec imp", "spec base", "wave imp", "wave base");
     for (const Note& entry : Corpus) {
         SCOPED_TRACE(entry.file);
         const analysis::Recording recording =
@@ -92,8 +92,8 @@ TEST(AnalysisNotes, ImportBeatsTheBaselineOnEveryNote)
 
         const double spectralImported = analysis::SpectralSnrDb(note, imported);
         const double spectralBaseline = analysis::SpectralSnrDb(note, naive);
-        std::printf("%-20s %8.2f %8.2f %6.3f %10.2f %10.2f %10.2f %10.2f\n", entry.file, entry.nominal,
-                    result.fundamental, result.glide, spectralImported, spectralBaseline,
+        std::printf("%-20s %8.2f %8.2f %6.3f %6.1f %9.2f %9.2f %9.2f %9.2f\n", entry.file, entry.nominal,
+                    result.fundamental, result.glide, result.residualDb, spectralImported, spectralBaseline,
                     analysis::WaveformSnrDb(note, imported), analysis::WaveformSnrDb(note, naive));
         EXPECT_GT(spectralImported, spectralBaseline);
         if (entry.steady) {
