@@ -7,6 +7,7 @@
 #include "analysis/exactfit.h"
 #include "analysis/harmonics.h"
 #include "analysis/pitch.h"
+#include "analysis/realnote.h"
 #include "analysis/search.h"
 #include "model/errors.h"
 
@@ -36,7 +37,7 @@ std::optional<double> EstimateFundamental(const Recording& recording)
     const double middle = line->start + line->slope * double(note.size()) / 2;
     if (!(middle >= LowestFundamental && middle <= HighestFundamental))
         return std::nullopt;
-    return middle;
+    return CheckOctave(note, middle);
 }
 
 Result Analyse(const Recording& recording, std::optional<double> fundamental, const Progress& progress)
@@ -95,7 +96,7 @@ Result Analyse(const Recording& recording, std::optional<double> fundamental, co
     // 3. Refine each start over growing stretches of the note and fit every rank over the whole
     //    of it; without a typed pitch, whole fractions of the best too.
     const Search search = SearchFundamental(samples, duration, starts, !fundamental);
-    report(1.0);
+    report(0.85);
 
     Result result;
     result.fundamental = search.estimate.fundamental;
@@ -104,7 +105,11 @@ Result Analyse(const Recording& recording, std::optional<double> fundamental, co
     result.harmonics = ModelHarmonics(search.fit.harmonics);
     result.method = Method::ExactFit;
     result.residualDb = search.fit.ModelSnrDb();
-    (void)FollowsTheModel;
+    // 4. A fit that leaves this much of the note unexplained shows a real note: its harmonics'
+    //    magnitudes are tracked instead.
+    if (result.residualDb < FollowsTheModel)
+        AnalyseRealNote(samples, duration, fundamental, result);
+    report(1.0);
     return result;
 }
 

@@ -33,7 +33,7 @@ struct Result {
     // phases are whole degrees in radians.
     std::vector<tharmonique> harmonics;
     Method method = Method::ExactFit;
-    double residualDb = 0;  // signal over residual of the exact fit, dB
+    double residualDb = 0;  // signal over residual of the exact fit in the model's form, dB
 };
 
 // 0..1 as the analysis goes; returning false is never asked for (the analysis is short), so

@@ -2,11 +2,14 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "analysis/analyse.h"
 #include "analysis/decode.h"
 #include "analysis/exactfit.h"
+#include "analysis/magnitudes.h"
 #include "analysis/pitch.h"
+#include "analysis/realnote.h"
 #include "model/phase.h"
 
 namespace {
@@ -35,6 +38,29 @@ const analysis::Recording& Note()
         std::vector<double> samples(model.SampleCount());
         for (std::size_t k = 0; k < samples.size(); ++k)
             samples[k] = model.Sample(k);
+        return analysis::RecordingFromSamples(std::move(samples));
+    }();
+    return recording;
+}
+
+// The same length and ranks played as a real note: a 5 Hz vibrato of 0.4 % and a slow swell,
+// so that the exact fit leaves it to the magnitude path.
+const analysis::Recording& RealNote()
+{
+    static const analysis::Recording recording = [] {
+        constexpr double Vibrato = 0.004;  // relative depth, at 5 Hz
+        std::vector<double> samples(40 * analysis::SamplesPerTenth);
+        double phase = 0;
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            const double t = double(i) / analysis::Rate;  // s
+            double x = 0;
+            for (int rank = 1; rank <= 50; ++rank)
+                x += 2000.0 / rank * (1 + 0.5 * std::sin(2 * std::numbers::pi * (0.3 + 0.01 * rank) * t)) *
+                     std::sin(rank * phase + rank);
+            samples[i] = x;
+            phase += 2 * std::numbers::pi * Fundamental *
+                     (1 + Vibrato * std::sin(2 * std::numbers::pi * 5 * t)) / analysis::Rate;
+        }
         return analysis::RecordingFromSamples(std::move(samples));
     }();
     return recording;
@@ -78,6 +104,37 @@ void WholeAnalysis(benchmark::State& state)
     state.counters["fit_dB"] = snr;
 }
 BENCHMARK(WholeAnalysis)->Unit(benchmark::kMillisecond);
+
+void RefinePitchOfARealNote(benchmark::State& state)
+{
+    const analysis::Recording& note = RealNote();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(analysis::RefinePitch(note.samples, {Fundamental, 0}, 40));
+}
+BENCHMARK(RefinePitchOfARealNote)->Unit(benchmark::kMillisecond);
+
+void TrackMagnitudesOf50Ranks(benchmark::State& state)
+{
+    const analysis::Recording& note = RealNote();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(analysis::TrackMagnitudes(note.samples, Fundamental, 0, 40));
+}
+BENCHMARK(TrackMagnitudesOf50Ranks)->Unit(benchmark::kMillisecond);
+
+void WholeAnalysisOfARealNote(benchmark::State& state)
+{
+    const analysis::Recording& note = RealNote();
+    analysis::Result result;
+    for (auto _ : state) {
+        result = analysis::Analyse(note);
+        benchmark::DoNotOptimize(result);
+    }
+    state.counters["fit_dB"] = result.residualDb;
+    state.counters["magnitudes"] = result.method == analysis::Method::Magnitudes ? 1 : 0;
+    state.counters["F0_Hz"] = result.fundamental;
+    state.counters["ranks"] = double(result.harmonics.size());
+}
+BENCHMARK(WholeAnalysisOfARealNote)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
