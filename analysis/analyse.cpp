@@ -16,6 +16,7 @@ namespace analysis {
 namespace {
 
 constexpr double ShortFramesFrom = 150;  // Hz: the lowest pitch of the short-frame track
+constexpr double Harmonic = 10;          // dB: a fit that explains this much found a harmonic sound
 constexpr double FollowsTheModel = 40;   // dB: an exact fit this good means the note is one of ours
 
 AppError NoFundamental()
@@ -107,8 +108,17 @@ Result Analyse(const Recording& recording, std::optional<double> fundamental, co
     result.residualDb = search.fit.ModelSnrDb();
     // 4. A fit that leaves this much of the note unexplained shows a real note: its harmonics'
     //    magnitudes are tracked instead.
-    if (result.residualDb < FollowsTheModel)
-        AnalyseRealNote(samples, duration, fundamental, result);
+    //    When that path finds no pitch of its own, a fit that still explains the note is kept.
+    if (result.residualDb < FollowsTheModel) {
+        try {
+            Result real = result;
+            AnalyseRealNote(samples, duration, fundamental, real);
+            result = std::move(real);
+        } catch (const AppError&) {
+            if (result.residualDb < Harmonic)
+                throw;
+        }
+    }
     report(1.0);
     return result;
 }
