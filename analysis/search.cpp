@@ -14,13 +14,15 @@ namespace analysis {
 
 namespace {
 
-constexpr int PassesPerStage = 4;   // refinements of one stretch, at most
+constexpr int PassesPerStage = 2;   // refinements of one stretch, at most
 constexpr int PassesAtTheEnd = 6;   // refinements over the whole note, at most
 constexpr int RefiningRanks = 8;    // the strongest ranks steer the refinement
 constexpr double Settled = 1e-10;   // relative change of the fundamental that ends a stage
 constexpr long FinestSegment = 98;  // samples: a one-tenth model's envelope segment
 constexpr double Explained = 40;    // dB: a fit this good has found the note's own fundamental
 constexpr double Agreeing = 0.03;   // relative distance of a frame to the line it agrees with
+constexpr double Present = 1e-6;    // of a stretch's energy: a first rank that is there
+constexpr double SameStart = 1e-3;  // relative: starts this close are refined once
 constexpr int Drawn = 64;           // frames the robust line is drawn from, at most
 
 double Peak(const FoundHarmonic& h)
@@ -285,18 +287,28 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
     bool found = false;
     auto consider = [&](Estimate start) {
         start.glide = std::clamp(start.glide, LowestGlide, HighestGlide);
-        // The start as it is too: the refinement can stray from a start that was already right
-        // when its steering ranks are poorly chosen.
-        for (const Estimate& trial : {start, RefineOverPrefixes(samples, duration, start)}) {
-            ExactFit fit = FitExactly(samples, duration, trial.fundamental, trial.glide,
-                                      RanksBelowLimit(trial.fundamental, trial.glide));
+        // The start as it is too, when the refinement did not explain the note: it can stray from
+        // a start that was already right when its steering ranks are poorly chosen.
+        auto trial = [&](const Estimate& estimate) {
+            ExactFit fit = FitExactly(samples, duration, estimate.fundamental, estimate.glide,
+                                      RanksBelowLimit(estimate.fundamental, estimate.glide));
             if (!found || fit.ModelSnrDb() > best.fit.ModelSnrDb()) {
-                best = {trial, std::move(fit)};
+                best = {estimate, std::move(fit)};
                 found = true;
             }
-        }
+        };
+        trial(RefineOverPrefixes(samples, duration, start));
+        if (best.fit.ModelSnrDb() < Explained)
+            trial(start);
     };
-    for (const Estimate& start : starts) {
+    for (std::size_t s = 0; s < starts.size(); ++s) {
+        const Estimate& start = starts[s];
+        const bool seen = std::any_of(starts.begin(), starts.begin() + long(s), [&](const Estimate& earlier) {
+            return std::abs(earlier.fundamental / start.fundamental - 1) < SameStart &&
+                   std::abs(earlier.glide - start.glide) < SameStart;
+        });
+        if (seen)
+            continue;
         consider(start);
         if (best.fit.ModelSnrDb() >= Explained)
             break;
@@ -326,6 +338,11 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
             const long judging = std::clamp<long>(92 * long(ranks.size()) * 4, 1, n);  // samples
             const long segment = long(duration) * FinestSegment;                       // the note's own grid
             const int segments = int(std::min<long>(45, (judging + segment - 1) / segment));
+            // Its first rank alone first, cheaply: a model always has one, and below the note's
+            // own fundamental there is nothing there.
+            const GridFit first = FitOnGrid(samples, segment, segments, f, whole.glide / double(n), {1});
+            if (!(first.signal - first.residual >= Present * first.signal))
+                continue;
             if (FitOnGrid(samples, segment, segments, f, whole.glide / double(n), ranks).SnrDb() < Explained)
                 continue;
             consider({f, whole.glide});

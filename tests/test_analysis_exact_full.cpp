@@ -1,0 +1,50 @@
+// The seeded corpus of random models, each through its own sound and back. Every model should
+// come back; today most do, and the rest are the cases docs/analysis.md lists (low fundamentals
+// with a few high ranks, fast glides on short notes). The count is held so that it can only grow.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "model/errors.h"
+#include "support/analysis_corpus.h"
+
+namespace {
+
+constexpr std::uint32_t Models = 200;
+constexpr int BackAtLeast = 137;  // of 200, measured 139
+
+TEST(ImportCorpus, RandomModelsComeBackFromTheirOwnSound)
+{
+    int back = 0, refused = 0;
+    for (std::uint32_t seed = 1; seed <= Models; ++seed) {
+        const auto model = analysis_corpus::RandomModel(seed);
+        analysis_corpus::RoundTrip trip;
+        try {
+            trip = analysis_corpus::Import(*model);
+        } catch (const AppError& error) {
+            // The refusal the user sees for a sound whose pitch was not found.
+            EXPECT_EQ(error.text(),
+                      QStringLiteral("Aucune fréquence fondamentale n'a été trouvée entre 20 et 6000 Hz"))
+                << "seed " << seed;
+            std::printf("seed %3u: %.1f Hz glide %.3f, %d tenths -> refused\n", seed, model->Fundamental,
+                        model->Glide, int(model->Duration));
+            ++refused;
+            continue;
+        }
+        const bool same =
+            trip.snrDb >= 60 && trip.fundamentalError < 1e-5 && trip.glideError < 1e-6 && trip.sameRanks;
+        back += same ? 1 : 0;
+        // Whatever comes back is a model the page can hold.
+        EXPECT_EQ(trip.result.duration, model->Duration) << "seed " << seed;
+        EXPECT_GE(trip.result.glide, analysis::LowestGlide) << "seed " << seed;
+        EXPECT_LE(trip.result.glide, analysis::HighestGlide) << "seed " << seed;
+        if (!same)
+            std::printf("seed %3u: %.1f Hz glide %.3f, %d tenths -> %.3f Hz glide %.4f, %.1f dB\n", seed,
+                        model->Fundamental, model->Glide, int(model->Duration), trip.result.fundamental,
+                        trip.result.glide, trip.snrDb);
+    }
+    std::printf("%d of %u back, %d refused\n", back, Models, refused);
+    EXPECT_GE(back, BackAtLeast);
+}
+
+}  // namespace
