@@ -20,12 +20,15 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan.supp:print_suppressions=0}
 
 # target, seed folder, longest input in bytes: a whole model file of 255 harmonics; a series
-# of a few dozen models (longer ones only repeat records, and each costs a rendering).
+# of a few dozen models (longer ones only repeat records); 2 tenths of samples; a model file of 8
+# harmonics for the rendering, which keeps 4; the analysis's rank byte and 2 tenths of samples.
 targets=(
   "fuzz_modelfile model 16343"
   "fuzz_seriesfile series 4096"
   "fuzz_decimal decimal 64"
   "fuzz_import import 17640"
+  "fuzz_render render 535"
+  "fuzz_analysis analysis 17641"
 )
 # At most two at once: the machine may have no more cores to give.
 status=0
@@ -53,6 +56,7 @@ run_wave() {
     fi
   done
 }
-run_wave "${targets[0]}" "${targets[1]}"
-run_wave "${targets[2]}" "${targets[3]}"
+for ((k = 0; k < ${#targets[@]}; k += 2)); do
+  run_wave "${targets[@]:k:2}"
+done
 exit $status
