@@ -1,5 +1,6 @@
 // The model-file reader as "Charger un modèle" uses it: the bytes of the file, refused whole or
-// loaded, then rendered and drawn as the model page does.
+// loaded, and nothing more. What loads is rendered and drawn by fuzz_render, on models bounded
+// so that each run stays short: here a run costs a parse and a write, whatever the duration.
 #include <cstddef>
 #include <cstdint>
 
@@ -10,7 +11,7 @@
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    fuzz::StartApplication();
+    fuzz::StartParsing();
     return 0;
 }
 
@@ -32,6 +33,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Check(model->Rendered == 0, "a loaded model is not rendered yet");
     // Saving what loaded gives the same bytes back: nothing is lost through a load and a save.
     fuzz::Check(ModelFileBytes(*model) == bytes, "the file written back is the file read");
-    fuzz::RenderAndDrawAll(*model);
     return 0;
 }

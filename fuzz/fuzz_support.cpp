@@ -20,6 +20,11 @@ constexpr QSize Smalls[] = {QSize(1, 1), QSize(5, 3)};
 
 }  // namespace
 
+void StartParsing()
+{
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+}
+
 void StartApplication()
 {
     if (QCoreApplication::instance())

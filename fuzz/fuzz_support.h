@@ -1,12 +1,18 @@
 #pragma once
 
-// What the three fuzz targets share: a GUI application for QImage and QPainter (offscreen, in
-// the French locale the program runs in), and the drawing of a model as the windows do it.
+// What the fuzz targets share: the French locale the program runs in, a GUI application for
+// QImage and QPainter (offscreen) where a target draws, and the drawing of a model as the windows
+// do it.
 #include <QString>
 
 #include "model/tmodele.h"
 
 namespace fuzz {
+
+// Sets the French locale the program's messages and numbers are written in, and nothing more: the
+// targets that only read bytes need no application, no fonts, no pictures. Call from
+// LLVMFuzzerInitialize.
+void StartParsing();
 
 // Creates the application once, on the offscreen platform, in French: every drawing call and
 // every number written needs it. Call from LLVMFuzzerInitialize.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the libFuzzer targets (built by scripts/sanitize.sh, or by `cmake --preset sanitize`), two at a
-# time, for a bounded time each, starting from the seed corpora in fuzz/corpus. New inputs go to a
-# scratch folder, not into the repository. Any crash, leak, timeout or broken property fails the
-# run; the input is left in the artifacts folder for a regression test.
+# time, for a bounded time each, starting from the corpora kept in fuzz/corpus (seeds and the
+# campaigns' merged findings, see scripts/fuzz-campaign.sh), with the dictionaries of fuzz/dict.
+# New inputs go to a scratch folder, not into the repository. Any crash, leak, timeout or broken
+# property fails the run; the input is left in the artifacts folder for a regression test.
 #
 #   scripts/fuzz.sh [seconds per target (30)] [build folder (build-sanitize)] [artifacts folder]
 set -euo pipefail
@@ -19,22 +20,28 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:detect_stack_use_after_return
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan.supp:print_suppressions=0}
 
-# target, seed folder, longest input in bytes: a whole model file of 255 harmonics; a series
-# of a few dozen models (longer ones only repeat records, and each costs a rendering).
+# target, corpus folder, longest input in bytes, dictionary in fuzz/dict ("-": none). Lengths: a
+# whole model file of 255 harmonics; a series of a few dozen models (longer ones only repeat
+# records); 2 tenths of samples; a model file of 8 harmonics for the rendering, which keeps 4; the
+# analysis's rank byte and 2 tenths of samples.
 targets=(
-  "fuzz_modelfile model 16343"
-  "fuzz_seriesfile series 4096"
-  "fuzz_decimal decimal 64"
-  "fuzz_import import 17640"
+  "fuzz_modelfile model 16343 model"
+  "fuzz_seriesfile series 4096 series"
+  "fuzz_decimal decimal 64 decimal"
+  "fuzz_import import 17640 samples"
+  "fuzz_render render 535 model"
+  "fuzz_analysis analysis 17641 samples"
 )
 # At most two at once: the machine may have no more cores to give.
 status=0
 run_wave() {
-  local pids=() entry target seeds maxlen k
+  local pids=() entry target seeds maxlen dict options k
   for entry in "$@"; do
-    read -r target seeds maxlen <<<"$entry"
+    read -r target seeds maxlen dict <<<"$entry"
+    options=()
+    [[ ${dict:--} != - ]] && options+=(-dict="fuzz/dict/$dict.dict")
     mkdir -p "$scratch/$target"
-    "$build/fuzz/$target" -max_total_time="$seconds" -max_len="$maxlen" -timeout=60 -rss_limit_mb=3072 \
+    "$build/fuzz/$target" -max_total_time="$seconds" -max_len="$maxlen" "${options[@]}" -timeout=60 -rss_limit_mb=3072 \
       -print_final_stats=1 -artifact_prefix="$artifacts/$target-" \
       "$scratch/$target" "fuzz/corpus/$seeds" >"$scratch/$target.log" 2>&1 &
     pids+=($!)
@@ -53,6 +60,7 @@ run_wave() {
     fi
   done
 }
-run_wave "${targets[0]}" "${targets[1]}"
-run_wave "${targets[2]}" "${targets[3]}"
+for ((k = 0; k < ${#targets[@]}; k += 2)); do
+  run_wave "${targets[@]:k:2}"
+done
 exit $status

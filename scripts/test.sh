@@ -24,7 +24,7 @@ else
 fi
 
 # Robustness (docs/robustness.md): the suite again under ASan, LSan and UBSan, the long "full"
-# tests left out, then each fuzz target for 30 s from its seeds. The release suite runs last so
+# tests left out, then each fuzz target for 30 s from its kept corpus. The release suite runs last so
 # that its summary closes the output.
 scripts/sanitize.sh build-sanitize
 scripts/fuzz.sh 30 build-sanitize
