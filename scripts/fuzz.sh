@@ -26,6 +26,8 @@ targets=(
   "fuzz_seriesfile series 4096"
   "fuzz_decimal decimal 64"
   "fuzz_import import 17640"
+  # The window: up to 16 operations of at most 6 bytes each.
+  "fuzz_window window 128"
 )
 # At most two at once: the machine may have no more cores to give.
 status=0
@@ -55,4 +57,5 @@ run_wave() {
 }
 run_wave "${targets[0]}" "${targets[1]}"
 run_wave "${targets[2]}" "${targets[3]}"
+run_wave "${targets[4]}"
 exit $status
