@@ -657,7 +657,7 @@ TEST_F(Soak, TenThousandRandomOperationsKeepTheWindowConsistentAndMemoryFlat)
     for (const auto& [name, n] : counts)
         EXPECT_GE(n, Operations / 200) << name;
     EXPECT_GT(modals.Errors(), 0) << "damaged files and bad amplitudes were refused with a box";
-    if (!UnderSanitizer()) {
+    if (!UnderSanitizer() && !heap.empty()) {  // fewer operations than MeasureEvery measure nothing
         EXPECT_LT(heap.back() - heap.front(), HeapGrowthLimit) << table;
     }
 }
