@@ -12,7 +12,7 @@ packages=(
   sox fonts-dejavu-core qt6-translations-l10n
   espeak-ng timidity freepats fluidsynth fluid-soundfont-gm
   desktop-file-utils appstream dpkg-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev llvm-14
   xvfb openbox xdotool x11-utils wmctrl dbus dbus-daemon at-spi2-core python3-pyatspi
 )
 if [ "${1:-}" = "--test" ]; then

@@ -31,6 +31,8 @@ targets=(
   "fuzz_import import 17640 samples"
   "fuzz_render render 535 model"
   "fuzz_analysis analysis 17641 samples"
+  # The window: up to 16 operations of at most 6 bytes each; alone in the last round.
+  "fuzz_window window 128 -"
 )
 # At most two at once: the machine may have no more cores to give.
 status=0

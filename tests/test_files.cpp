@@ -15,6 +15,8 @@
 #include <limits>
 
 #include "files/modelfile.h"
+#include "files/picturefile.h"
+#include "files/safefile.h"
 #include "files/seriesfile.h"
 #include "model/errors.h"
 #include "support/files_scratch.h"
@@ -468,6 +470,9 @@ TEST_F(FilesTest, WhatIsNotAReadableFileGivesTheSystemText)
     EXPECT_EQ(ErrorOf([&] { LoadSeriesFile("/dev/zero"); }),
               "Fichier série incorrect : plus de 4183812 octets, la taille de 256 modèles de 255 "
               "harmoniques");
+    EXPECT_EQ(ErrorOf([&] { LoadModelFile(QString()); }), "Fichier introuvable");
+    // Opened and seen as a plain file, but its first read fails (nothing is mapped at address 0).
+    EXPECT_EQ(ErrorOf([&] { LoadModelFile("/proc/self/mem"); }), "Erreur E/S 5");
     // A named pipe nobody writes to must not hang the program.
     ASSERT_EQ(::mkfifo(QFile::encodeName(Path("pipe")).constData(), 0600), 0);
     EXPECT_EQ(ErrorOf([&] { LoadModelFile(Path("pipe")); }),
@@ -494,6 +499,25 @@ TEST_F(FilesTest, FailedSavesLeaveTheExistingFile)
     EXPECT_EQ(ErrorOf([&] { SaveSeriesFile(Path("folder.ssm"), series); }), "Nom de fichier incorrect");
     EXPECT_EQ(FileContent(Path("folder.ssm/inside")), "kept");
     EXPECT_EQ(FolderNames(dir_.path()), (QStringList{"folder.ssm", "plain"}));
+}
+
+TEST_F(FilesTest, AFileThatBecomesAFolderBeforeTheSaveEndsIsLeftToIt)
+{
+    // Another program makes a folder of the name while the bytes are being written.
+    SafeFile file(Path("taken.mdl"));
+    file.Write("abc", 3);
+    QDir(dir_.path()).mkdir("taken.mdl");
+    WriteContent(Path("taken.mdl/inside"), "kept");
+    EXPECT_EQ(ErrorOf([&] { file.Commit(); }), "Nom de fichier incorrect");
+    EXPECT_EQ(FileContent(Path("taken.mdl/inside")), "kept");
+    EXPECT_EQ(FolderNames(dir_.path()), QStringList{"taken.mdl"}) << "the temporary file is removed";
+}
+
+TEST_F(FilesTest, APictureThatCannotBeEncodedCreatesNoFile)
+{
+    EXPECT_EQ(ErrorOf([&] { SavePngFile(Path("none.png"), QImage()); }),
+              "L'image ne peut pas être codée en PNG");
+    EXPECT_TRUE(FolderNames(dir_.path()).isEmpty());
 }
 
 TEST_F(FilesTest, ReadOnlyFolderAndReadOnlyFileRefuseTheSave)

@@ -255,6 +255,22 @@ TEST_F(Undo, EachCommandIsOneStepThatUndoAndRedoPutBack)
     }
 }
 
+TEST_F(Undo, AnUndoThatEmptiesTheSeriesOffItsPageLeavesNoEntryToShow)
+{
+    // The series is listed on its page, then emptied by an undo from the model page.
+    driver->Run(Command::LoadSeries, {true, 1, 1});
+    form->PageControl1->setCurrentWidget(form->PageSerie);
+    Settle();
+    ASSERT_EQ(form->CheckListBox1->count(), 3);
+    form->PageControl1->setCurrentWidget(form->ModelePage);
+    driver->Undo();
+    ASSERT_TRUE(form->Series.empty());
+    form->PageControl1->setCurrentWidget(form->PageSerie);
+    Settle();
+    EXPECT_EQ(form->CheckListBox1->count(), 0);
+    EXPECT_TRUE(SeriesPageShowsTheSeries(*form));
+}
+
 TEST_F(Undo, MenuStartsDisabledAndFollowsTheHistory)
 {
     const QList<QAction*> menus = form->MainMenu1->actions();

@@ -127,6 +127,21 @@ TEST_F(WavTest, NothingCheckedGivesAHeaderAlone)
     EXPECT_EQ(Soxi("-s", Path("vide.wav")), "0");
 }
 
+TEST_F(WavTest, ASoundBeyondTheFourGigabytesOfTheSizeFieldsIsRefusedBeforeAnyRendering)
+{
+    // 8 x 65,535 tenths: 4.6 GB of samples, more than a 32-bit size can describe.
+    auto longest = StartModel(65535);
+    const std::vector<tmodele*> models(8, longest.get());
+    try {
+        ExportWav(Path("long.wav"), models);
+        ADD_FAILURE() << "the export should be refused";
+    } catch (const AppError& error) {
+        EXPECT_EQ(error.text(), "Son trop long pour un fichier WAV (4 Go au plus)");
+    }
+    EXPECT_EQ(longest->Rendered, 0) << "refused before rendering";
+    EXPECT_TRUE(FolderNames(dir_.path()).isEmpty()) << "no file, not even a temporary one";
+}
+
 TEST_F(WavTest, ExportingTwiceReplacesAndAFailedExportKeepsTheFile)
 {
     auto longer = StartModel(20);

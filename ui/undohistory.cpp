@@ -635,18 +635,18 @@ void UndoHistory::Restore()
     w.RedrawSpectrum();
     w.RefreshCursor();
 
-    // 6. The series page in front is rebuilt as showing it does; an empty series shows nothing.
-    if (seriesChanged && w.PageControl1->currentWidget() == w.PageSerie) {
-        if (w.Series.empty()) {
-            w.CheckListBox1->clear();
-            for (PictureBox* picture : {w.seriecourbe, w.seriespectre, w.seriesonog}) {
-                picture->Picture().fill(Qt::black);
-                picture->update();
-            }
-            w.Label10->clear();
-        } else {
-            w.PageSerieShow();
+    // 6. An empty series shows nothing, on whichever page is in front: showing the series page
+    //    later rebuilds only a series that has models, so its old entries must go now. The series
+    //    page in front is rebuilt as showing it does.
+    if (seriesChanged && w.Series.empty()) {
+        w.CheckListBox1->clear();
+        for (PictureBox* picture : {w.seriecourbe, w.seriespectre, w.seriesonog}) {
+            picture->Picture().fill(Qt::black);
+            picture->update();
         }
+        w.Label10->clear();
+    } else if (seriesChanged && w.PageControl1->currentWidget() == w.PageSerie) {
+        w.PageSerieShow();
     }
 }
 

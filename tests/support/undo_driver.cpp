@@ -1,6 +1,7 @@
 #include "support/undo_driver.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
@@ -176,11 +177,11 @@ struct Driver::State {
 };
 
 namespace {
-void Poll(const std::shared_ptr<Driver::State>& state)
+// One look at the active modal window: answers it if a plan or the questions' answer claims it.
+void Look(const std::shared_ptr<Driver::State>& state)
 {
     if (!state->active)
         return;
-    QTimer::singleShot(PollMs, [state] { Poll(state); });  // booked first: an answer may nest
     QWidget* modal = QApplication::activeModalWidget();
     if (modal == nullptr || !modal->isVisible() || modal->property("undoAnswered").toBool())
         return;
@@ -196,6 +197,21 @@ void Poll(const std::shared_ptr<Driver::State>& state)
         state->action = nullptr;
         action(modal);
     }
+}
+
+void Poll(const std::shared_ptr<Driver::State>& state)
+{
+    if (!state->active)
+        return;
+    QTimer::singleShot(PollMs, [state] { Poll(state); });  // booked first: an answer may nest
+    Look(state);
+}
+
+// A look as soon as the modal window's own loop turns, rather than up to PollMs later: a
+// command booked it just before the click that opens the window.
+void LookFirstThing(const std::shared_ptr<Driver::State>& state)
+{
+    QTimer::singleShot(0, [state] { Look(state); });
 }
 }  // namespace
 
@@ -237,6 +253,8 @@ const QStringList& Driver::Errors() const
 
 void Driver::Plan(std::function<bool(QWidget*)> match, std::function<void(QWidget*)> action)
 {
+    if (match)
+        LookFirstThing(state_);
     state_->match = std::move(match);
     state_->action = std::move(action);
     // The dialogs live on from one showing to the next: each showing gets its answer.
@@ -323,6 +341,7 @@ void Driver::Act(Command command, const Choice& c)
 {
     state_->yes = c.accept;
     const bool ok = c.accept;
+    LookFirstThing(state_);  // for the questions some commands ask
     switch (command) {
         case Command::Duration:
             form_.dureeUD->stepBy(c.a);
