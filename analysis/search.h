@@ -8,6 +8,8 @@
 
 namespace analysis {
 
+inline constexpr double ShortFramesFrom = 150;  // Hz: the lowest pitch of the short-frame track
+
 // A fundamental and a glide under trial.
 struct Estimate {
     double fundamental = 0;  // Hz

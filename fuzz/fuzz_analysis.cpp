@@ -20,6 +20,7 @@
 #include "analysis/exactfit.h"
 #include "analysis/harmonics.h"
 #include "analysis/pitch.h"
+#include "analysis/search.h"
 #include "fuzz/fuzz_support.h"
 #include "model/errors.h"
 
@@ -145,7 +146,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const double middle = line ? line->start + line->slope * double(n) / 2 : 0;
     if (!line || !(middle >= analysis::LowestFundamental && middle <= analysis::HighestFundamental) ||
         !(line->start > 0)) {
-        // The analysis stops here, before any fit: the note has no pitch it can use.
+        // This line gives the analysis no start; the line most frames of both tracks agree with
+        // may still give one, and then the search for a fundamental runs, too long a step for
+        // this target. Without either, the analysis must refuse the note before any fit.
+        std::vector<analysis::PitchFrame> both = track;
+        const std::vector<analysis::PitchFrame> shortFrames =
+            analysis::TrackPitch(head, analysis::ShortFramesFrom, analysis::HighestFundamental);
+        both.insert(both.end(), shortFrames.begin(), shortFrames.end());
+        const std::optional<analysis::PitchLine> agreed = analysis::FitPitchLineRobustly(both);
+        const double agreedMiddle = agreed ? agreed->start + agreed->slope * double(n) / 2 : 0;
+        if (agreed && agreedMiddle >= analysis::LowestFundamental &&
+            agreedMiddle <= analysis::HighestFundamental && agreed->start > 0)
+            return 0;
         try {
             (void)analysis::Analyse(recording);
         } catch (const AppError& error) {
