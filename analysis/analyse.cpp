@@ -15,8 +15,7 @@ namespace analysis {
 
 namespace {
 
-constexpr double Harmonic = 10;         // dB: a fit that explains this much found a harmonic sound
-constexpr double FollowsTheModel = 40;  // dB: an exact fit this good means the note is one of ours
+constexpr double Harmonic = 10;  // dB: a fit that explains this much found a harmonic sound
 
 AppError NoFundamental()
 {

@@ -8,7 +8,8 @@
 #include <Eigen/Dense>
 
 #include "analysis/analyse.h"
-#include "analysis/spectrum.h"
+#include "analysis/fft.h"
+#include "analysis/search.h"
 
 namespace analysis {
 
@@ -88,9 +89,7 @@ std::vector<FoundHarmonic> Track(const std::vector<double>& note, double fundame
     const std::size_t lastBin = fft.Size() / 2;
 
     std::vector<FoundHarmonic> found;
-    for (int rank = 1; rank <= HighestRank; ++rank) {
-        if (rank * fundamental * std::max(1.0, 1 + 2 * glide) >= HighestPartial)
-            break;
+    for (int rank : RanksBelowLimit(fundamental, glide)) {
         FoundHarmonic h;
         h.rank = rank;
         found.push_back(h);

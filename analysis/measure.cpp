@@ -5,7 +5,8 @@
 #include <limits>
 
 #include "analysis/analyse.h"
-#include "analysis/spectrum.h"
+#include "analysis/fft.h"
+#include "analysis/search.h"
 
 namespace analysis {
 
@@ -73,9 +74,7 @@ std::vector<FoundHarmonic> BaselineHarmonics(const std::vector<double>& note, do
     const std::vector<double> window = HannWindow(BaselineWindow);
     RealFft fft(BaselineWindow);
     std::vector<FoundHarmonic> found;
-    for (int rank = 1; rank <= HighestRank; ++rank) {
-        if (rank * fundamental * std::max(1.0, 1 + 2 * glide) >= HighestPartial)
-            break;
+    for (int rank : RanksBelowLimit(fundamental, glide)) {
         FoundHarmonic h;
         h.rank = rank;
         found.push_back(h);

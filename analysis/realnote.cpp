@@ -4,10 +4,10 @@
 #include <bit>
 #include <cmath>
 
+#include "analysis/fft.h"
 #include "analysis/harmonics.h"
 #include "analysis/magnitudes.h"
 #include "analysis/pitch.h"
-#include "analysis/spectrum.h"
 #include "model/errors.h"
 
 namespace analysis {

@@ -19,7 +19,6 @@ constexpr int PassesAtTheEnd = 6;   // refinements over the whole note, at most
 constexpr int RefiningRanks = 8;    // the strongest ranks steer the refinement
 constexpr double Settled = 1e-10;   // relative change of the fundamental that ends a stage
 constexpr long FinestSegment = 98;  // samples: a one-tenth model's envelope segment
-constexpr double Explained = 40;    // dB: a fit this good has found the note's own fundamental
 constexpr double Agreeing = 0.03;   // relative distance of a frame to the line it agrees with
 constexpr double Present = 1e-6;    // of a stretch's energy: a first rank that is there
 constexpr double SameStart = 1e-3;  // relative: starts this close are refined once
@@ -298,7 +297,7 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
             }
         };
         trial(RefineOverPrefixes(samples, duration, start));
-        if (best.fit.ModelSnrDb() < Explained)
+        if (best.fit.ModelSnrDb() < FollowsTheModel)
             trial(start);
     };
     for (std::size_t s = 0; s < starts.size(); ++s) {
@@ -310,13 +309,13 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
         if (seen)
             continue;
         consider(start);
-        if (best.fit.ModelSnrDb() >= Explained)
+        if (best.fit.ModelSnrDb() >= FollowsTheModel)
             break;
     }
     if (!found)
         return best;
 
-    if (tryFractions && best.fit.ModelSnrDb() < Explained) {
+    if (tryFractions && best.fit.ModelSnrDb() < FollowsTheModel) {
         // The strongest partial found is surely one of the note's; the fundamental is a whole
         // fraction of it, the first one that explains the note.
         const auto strongest = std::max_element(
@@ -343,10 +342,11 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
             const GridFit first = FitOnGrid(samples, segment, segments, f, whole.glide / double(n), {1});
             if (!(first.signal - first.residual >= Present * first.signal))
                 continue;
-            if (FitOnGrid(samples, segment, segments, f, whole.glide / double(n), ranks).SnrDb() < Explained)
+            if (FitOnGrid(samples, segment, segments, f, whole.glide / double(n), ranks).SnrDb() <
+                FollowsTheModel)
                 continue;
             consider({f, whole.glide});
-            if (best.fit.ModelSnrDb() >= Explained)
+            if (best.fit.ModelSnrDb() >= FollowsTheModel)
                 break;
         }
     }

@@ -8,6 +8,7 @@
 
 namespace analysis {
 
+inline constexpr double FollowsTheModel = 40;   // dB: a fit this good has found one of our sounds
 inline constexpr double ShortFramesFrom = 150;  // Hz: the lowest pitch of the short-frame track
 
 // A fundamental and a glide under trial.

@@ -31,17 +31,7 @@ export QT_QPA_PLATFORM=offscreen
 
 # The playback tests start their own servers; the rest of the run gets a private PulseAudio
 # server with a null sink, as in scripts/test.sh.
-runtime=$(mktemp -d /tmp/sonvelia-pulse.XXXXXX)
-stop_server() {
-  scripts/pulse-test-server.sh stop "$runtime" >/dev/null 2>&1 || true
-  rm -rf "$runtime"
-}
-trap stop_server EXIT
-if PULSE_SERVER=$(scripts/pulse-test-server.sh start "$runtime"); then
-  export PULSE_SERVER
-else
-  echo "warning: no test sound server could be started" >&2
-fi
+source scripts/private-sound-server.bash
 
 # The package check builds a .deb of a release tree; the X-session tests belong to the release
 # build (see scripts/sanitize.sh). A failing test is reported but still counts its coverage.

@@ -11,17 +11,7 @@ scripts/deps.sh
 scripts/build.sh
 
 export QT_QPA_PLATFORM=offscreen
-runtime=$(mktemp -d /tmp/sonvelia-pulse.XXXXXX)
-stop_server() {
-  scripts/pulse-test-server.sh stop "$runtime" >/dev/null 2>&1 || true
-  rm -rf "$runtime"
-}
-trap stop_server EXIT
-if PULSE_SERVER=$(scripts/pulse-test-server.sh start "$runtime"); then
-  export PULSE_SERVER
-else
-  echo "warning: no test sound server could be started" >&2
-fi
+source scripts/private-sound-server.bash
 
 # Robustness (docs/robustness.md): the suite again under ASan, LSan and UBSan, the long "full"
 # tests left out, then each fuzz target for 30 s from its kept corpus. The release suite runs last so

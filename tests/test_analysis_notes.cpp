@@ -71,7 +71,7 @@ std::vector<double> Rendered(const analysis::Result& result)
 TEST(AnalysisNotes, ImportBeatsTheBaselineOnEveryNote)
 {
     std::printf("%-20s %8s %8s %6s %6s %9s %9s %9s %9s\n", "note", "nominal", "F0 Hz", "glide", "fit",
-                "spec imp", "spec base", "wave imp", "wave base");
+                "spectral", "baseline", "waveform", "baseline");
     for (const Note& entry : Corpus) {
         SCOPED_TRACE(entry.file);
         const analysis::Recording recording =

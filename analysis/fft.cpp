@@ -1,4 +1,4 @@
-#include "analysis/spectrum.h"
+#include "analysis/fft.h"
 
 #include <cmath>
 #include <numbers>
