@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     session->form->show();
     for (int i = 0; i < 3; ++i)
         QCoreApplication::processEvents();
-    session->driver = std::make_unique<undo_test::Driver>(*session->form);
+    session->driver = std::make_unique<undo_test::Driver>(*session->form, undo_test::Driver::Weight::Light);
     // Every dialog and chooser once, then undone: what the toolkit builds at a first showing and
     // keeps (dialogs, file lists, fonts) is made here, not charged as a leak to the first input.
     for (int c = 0; c < undo_test::CommandCount; ++c)

@@ -215,11 +215,11 @@ void LookFirstThing(const std::shared_ptr<Driver::State>& state)
 }
 }  // namespace
 
-Driver::Driver(TForm1& form) : form_(form), state_(std::make_shared<State>())
+Driver::Driver(TForm1& form, Weight weight) : form_(form), state_(std::make_shared<State>())
 {
     auto state = state_;
     QTimer::singleShot(0, [state] { Poll(state); });
-    // Files to load: the start model, a worst case, a small chord; series of one and of three.
+    // Files to load: the start model, a heavy one, a small chord; series of one and of three.
     auto chord = MakeStartModel();
     chord->AddHarmonic(3);
     chord->AddHarmonic(5);
@@ -230,7 +230,12 @@ Driver::Driver(TForm1& form) : form_(form), state_(std::make_shared<State>())
     chord->Glide = -0.12;
     std::vector<std::unique_ptr<tmodele>> models;
     models.push_back(MakeStartModel());
-    models.push_back(MakeWorstCaseModel(7));
+    auto heavy = MakeWorstCaseModel(7);
+    if (weight == Weight::Light) {
+        heavy->Duration = 4;  // tenths of a second
+        heavy->Harmonics.resize(8);
+    }
+    models.push_back(std::move(heavy));
     models.push_back(std::move(chord));
     for (std::size_t i = 0; i < models.size(); ++i) {
         ModelFiles << dir_.filePath(QStringLiteral("model%1.mdl").arg(i));

@@ -74,7 +74,11 @@ bool ViewsShowTheModel(TForm1& form);
 
 class Driver {
 public:
-    explicit Driver(TForm1& form);
+    // What the load commands find beside the start model and a small chord: the heaviest model the
+    // pages can build, or a light one (4 tenths, 8 harmonics) where each command must stay cheap
+    // and rendering is not what is under test.
+    enum class Weight { WorstCase, Light };
+    explicit Driver(TForm1& form, Weight weight = Weight::WorstCase);
     ~Driver();
 
     // Runs one command on the page it belongs to, answering as the choice says: Prepare, Act.
