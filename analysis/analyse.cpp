@@ -64,8 +64,11 @@ Result Analyse(const Recording& recording, std::optional<double> fundamental, co
     const std::optional<PitchLine> agreed = FitPitchLineRobustly(track);
     report(0.2);
     auto estimateOf = [&](const PitchLine& l) -> std::optional<Estimate> {
+        // The model's fundamental is where the pitch starts; a glide can take the pitch beyond
+        // 6000 Hz by the middle of the note, which the track then follows no further.
+        auto within = [](double f) { return f >= LowestFundamental && f <= HighestFundamental; };
         const double middle = l.start + l.slope * double(n) / 2;
-        if (!(middle >= LowestFundamental && middle <= HighestFundamental) || !(l.start > 0))
+        if (!(within(middle) || within(l.start)) || !(l.start > 0))
             return std::nullopt;
         return Estimate{l.start, l.slope * double(n) / (2 * l.start)};
     };
