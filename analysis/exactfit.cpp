@@ -240,4 +240,31 @@ ExactFit FitExactly(const std::vector<double>& samples, int duration, double fun
     return fit;
 }
 
+std::vector<double> Synthesise(const ExactFit& fit, int duration, double fundamental, double glide)
+{
+    const long n = long(duration) * long(SamplesPerTenth);
+    std::vector<double> out(std::size_t(std::max<long>(0, n)), 0.0);
+    if (fit.harmonics.empty() || n <= 0)
+        return out;
+    const long segment = long(duration) * 98;
+    const double curvature = glide / double(n);
+    const double step = 2 * std::numbers::pi * fundamental / Rate;
+    for (long i = 0; i < n; ++i) {
+        // The same angle as the fit's, so that what the fit explained cancels to its rounding.
+        const double theta =
+            std::remainder(step * double(i) * (1 + curvature * double(i)), 2 * std::numbers::pi);
+        const long k = std::min<long>(i / segment, Points - 2);
+        const double t = double(i - k * segment) / double(segment);
+        double x = 0;
+        for (const FoundHarmonic& h : fit.harmonics) {
+            const double magnitude =
+                (1 - t) * h.envelope[std::size_t(k)] + t * h.envelope[std::size_t(k + 1)];
+            if (magnitude != 0)
+                x += magnitude * std::sin(h.rank * theta + h.phase);
+        }
+        out[std::size_t(i)] = x;
+    }
+    return out;
+}
+
 }  // namespace analysis

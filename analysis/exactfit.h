@@ -43,4 +43,8 @@ GridFit FitOnGrid(const std::vector<double>& samples, long segment, int segments
 ExactFit FitExactly(const std::vector<double>& samples, int duration, double fundamental, double glide,
                     const std::vector<int>& ranks);
 
+// The model's form of `fit` as samples: the first `duration` x 4410 of what its harmonics, on their
+// one phase each, sound like at that fundamental and glide.
+std::vector<double> Synthesise(const ExactFit& fit, int duration, double fundamental, double glide);
+
 }  // namespace analysis

@@ -14,15 +14,21 @@ namespace analysis {
 
 namespace {
 
-constexpr int PassesPerStage = 2;   // refinements of one stretch, at most
-constexpr int PassesAtTheEnd = 6;   // refinements over the whole note, at most
-constexpr int RefiningRanks = 8;    // the strongest ranks steer the refinement
-constexpr double Settled = 1e-10;   // relative change of the fundamental that ends a stage
-constexpr long FinestSegment = 98;  // samples: a one-tenth model's envelope segment
-constexpr double Agreeing = 0.03;   // relative distance of a frame to the line it agrees with
-constexpr double Present = 1e-6;    // of a stretch's energy: a first rank that is there
-constexpr double SameStart = 1e-3;  // relative: starts this close are refined once
-constexpr int Drawn = 64;           // frames the robust line is drawn from, at most
+constexpr int PassesPerStage = 2;        // refinements of one stretch, at most
+constexpr int PassesAtTheEnd = 6;        // refinements over the whole note, at most
+constexpr int RefiningRanks = 8;         // the strongest ranks steer the refinement
+constexpr double Settled = 1e-10;        // relative change of the fundamental that ends a stage
+constexpr long FinestSegment = 98;       // samples: a one-tenth model's envelope segment
+constexpr double Agreeing = 0.03;        // relative distance of a frame to the line it agrees with
+constexpr double Present = 1e-6;         // of a stretch's energy: a first rank that is there
+constexpr double SameStart = 1e-3;       // relative: starts this close are refined once
+constexpr int Drawn = 64;                // frames the robust line is drawn from, at most
+constexpr double SeparatingPeriods = 2;  // periods of the fundamental a judging segment spans
+constexpr double Steering = 0.1;         // of the strongest rank's peak: a rank that can steer
+constexpr int TakingRounds = 24;         // rounds of ranks taken in, at most
+constexpr double TakenTogether = 0.5;    // of the strongest left: ranks taken in the same round
+constexpr double Exact = 70;             // dB: a fit this good needs no further rank
+constexpr int StallingRounds = 3;        // rounds with no better fit that end the taking in
 
 double Peak(const FoundHarmonic& h)
 {
@@ -128,13 +134,25 @@ long GridSegment(int duration, double fundamental)
     return duration * FinestSegment;
 }
 
-std::vector<int> StrongestRanks(const std::vector<double>& samples, int stretch, int duration,
-                                const Estimate& estimate)
+// Whether the note's own envelope segments span two periods of its lowest pitch: then a fit of
+// every rank tells neighbouring ranks apart. A glide towards -0.5 slows the pitch almost to a
+// stop by the note's end.
+bool Separable(int duration, const Estimate& estimate)
 {
-    // On the grid the stretches are refined on, whose envelopes can be the note's own.
+    const double lowest = estimate.fundamental * std::min(1.0, 1 + 2 * estimate.glide);  // Hz
+    return lowest > 0 && double(duration) * FinestSegment * lowest >= SeparatingPeriods * Rate;
+}
+
+// Each rank's largest envelope point over the first `stretch` tenths, judged on segments of at
+// least two periods: on shorter ones neighbouring ranks cannot be told apart, and the fit trades
+// their energy back and forth, so that a rank the note does not have can look the strongest.
+// Envelopes need not be exact here, only their size.
+std::vector<std::pair<double, int>> RankPeaks(const std::vector<double>& samples, int stretch, int duration,
+                                              const Estimate& estimate)
+{
     const long n = long(duration) * long(SamplesPerTenth);
-    const long segment =
-        stretch < duration ? GridSegment(duration, estimate.fundamental) : long(duration) * FinestSegment;
+    const long periods = long(std::ceil(SeparatingPeriods * Rate / estimate.fundamental));
+    const long segment = std::max<long>(1, (periods + FinestSegment - 1) / FinestSegment) * FinestSegment;
     const int segments = int(std::max<long>(2, long(stretch) * long(SamplesPerTenth) / segment));
     const std::vector<int> all = RanksBelowLimit(estimate.fundamental, estimate.glide);
     const GridFit fit =
@@ -146,12 +164,28 @@ std::vector<int> StrongestRanks(const std::vector<double>& samples, int stretch,
             peak = std::max(peak, std::hypot(pair[0], pair[1]));
         peaks.emplace_back(peak, all[h]);
     }
+    return peaks;
+}
+
+// `standingOut`: only ranks above both neighbours, for the stretches. There a strong rank's
+// neighbours get a share of it, never more than it has, and steering by them turns the stretch
+// as much as the rank they stand beside. Over the whole note, a strong rank left out of the
+// steering holds the fundamental off instead.
+std::vector<int> StrongestRanks(const std::vector<double>& samples, int stretch, int duration,
+                                const Estimate& estimate, bool standingOut)
+{
+    const std::vector<std::pair<double, int>> all = RankPeaks(samples, stretch, duration, estimate);
+    // Only ranks clearly there steer: one the note lacks has nothing but noise to turn.
+    std::vector<std::pair<double, int>> peaks;
+    for (std::size_t h = 0; h < all.size(); ++h)
+        if (!standingOut || ((h == 0 || all[h].first >= all[h - 1].first) &&
+                             (h + 1 == all.size() || all[h].first >= all[h + 1].first)))
+            peaks.push_back(all[h]);
     std::sort(peaks.begin(), peaks.end(), std::greater<>());
-    if (peaks.size() > RefiningRanks)
-        peaks.resize(RefiningRanks);
     std::vector<int> ranks;
     for (const auto& [peak, rank] : peaks)
-        ranks.push_back(rank);
+        if (int(ranks.size()) < RefiningRanks && peak >= Steering * peaks.front().first)
+            ranks.push_back(rank);
     std::sort(ranks.begin(), ranks.end());
     return ranks;
 }
@@ -197,6 +231,64 @@ Estimate RefineStretch(const std::vector<double>& samples, int stretch, int dura
 
 }  // namespace
 
+ExactFit FitNote(const std::vector<double>& samples, int duration, const Estimate& estimate)
+{
+    const std::vector<int> all = RanksBelowLimit(estimate.fundamental, estimate.glide);
+    ExactFit best = FitExactly(samples, duration, estimate.fundamental, estimate.glide, all);
+    if (Separable(duration, estimate))
+        return best;
+    // 1. What is left to explain: at first the whole note.
+    // 2. Each round takes in the strongest rank of what is left, and those nearly as strong that
+    //    stand above their neighbours, fits the ranks taken so far exactly, takes what they
+    //    explain away, and keeps the best fit in the model's form.
+    const long n = long(duration) * long(SamplesPerTenth);
+    std::vector<double> left(samples.begin(), samples.begin() + std::min<long>(n, long(samples.size())));
+    left.resize(std::size_t(n), 0.0);
+    // Ranks are told apart where the pitch is still at least half the fundamental's: a glide
+    // towards -0.5 leaves every rank near nothing by the note's end.
+    const int judged = estimate.glide < -0.25
+                           ? std::clamp(int(double(duration) * 0.25 / -estimate.glide), 1, duration)
+                           : duration;
+    std::vector<int> taken;
+    double takenBest = -HUGE_VAL;  // dB: the best fit of the ranks taken in so far
+    int stalled = 0;               // rounds since it last improved
+    for (int round = 0; round < TakingRounds && taken.size() < all.size(); ++round) {
+        const std::vector<std::pair<double, int>> peaks = RankPeaks(left, judged, duration, estimate);
+        auto isTaken = [&](int rank) { return std::find(taken.begin(), taken.end(), rank) != taken.end(); };
+        double top = 0;
+        for (const auto& [peak, rank] : peaks)
+            if (!isTaken(rank))
+                top = std::max(top, peak);
+        if (!(top > 0))
+            break;
+        // The strongest left, and any other as strong that stands above its neighbours: a strong
+        // rank's neighbours take a share of it in this fit, never more than it has.
+        for (std::size_t h = 0; h < peaks.size(); ++h) {
+            const double peak = peaks[h].first;
+            const bool standsOut = (h == 0 || peak >= peaks[h - 1].first) &&
+                                   (h + 1 == peaks.size() || peak >= peaks[h + 1].first);
+            if (!isTaken(peaks[h].second) && (peak == top || (standsOut && peak >= TakenTogether * top)))
+                taken.push_back(peaks[h].second);
+        }
+        std::sort(taken.begin(), taken.end());
+        ExactFit fit = FitExactly(samples, duration, estimate.fundamental, estimate.glide, taken);
+        const std::vector<double> explained = Synthesise(fit, duration, estimate.fundamental, estimate.glide);
+        for (long i = 0; i < n; ++i)
+            left[std::size_t(i)] =
+                (i < long(samples.size()) ? samples[std::size_t(i)] : 0.0) - explained[std::size_t(i)];
+        const bool exact = fit.ModelSnrDb() >= Exact;
+        // A fundamental that is not the note's explains less with every rank taken in: its
+        // fits trade what one rank explains against another.
+        stalled = fit.ModelSnrDb() > takenBest ? 0 : stalled + 1;
+        takenBest = std::max(takenBest, fit.ModelSnrDb());
+        if (fit.ModelSnrDb() > best.ModelSnrDb())
+            best = std::move(fit);
+        if (exact || stalled >= StallingRounds)
+            break;
+    }
+    return best;
+}
+
 std::vector<int> RanksBelowLimit(double fundamental, double glide)
 {
     const double widest = std::max(1.0, std::abs(1 + 2 * glide));  // the frequency's largest factor
@@ -216,11 +308,18 @@ Estimate RefineOverPrefixes(const std::vector<double>& samples, int duration, Es
     const int ranks = int(RanksBelowLimit(estimate.fundamental, estimate.glide).size());
     const int choosing =
         std::clamp((92 * ranks * 2 + int(SamplesPerTenth) - 1) / int(SamplesPerTenth), 1, duration);
-    const std::vector<int> early = StrongestRanks(samples, choosing, duration, estimate);
+    const std::vector<int> early = StrongestRanks(samples, choosing, duration, estimate, true);
     for (int stretch = 1; stretch < duration; stretch *= 2)
         estimate = RefineStretch(samples, stretch, duration, early, PassesPerStage, estimate);
-    return RefineStretch(samples, duration, duration, StrongestRanks(samples, duration, duration, estimate),
-                         PassesAtTheEnd, estimate);
+    // Over the whole note every rank it has steers where neighbours cannot be told apart: one left
+    // out leaks into the fit of the others and holds the fundamental off by as much as it shows.
+    std::vector<int> steering = StrongestRanks(samples, duration, duration, estimate, false);
+    if (!Separable(duration, estimate)) {
+        steering.clear();
+        for (const FoundHarmonic& h : FitNote(samples, duration, estimate).harmonics)
+            steering.push_back(h.rank);
+    }
+    return RefineStretch(samples, duration, duration, steering, PassesAtTheEnd, estimate);
 }
 
 std::optional<PitchLine> FitPitchLineRobustly(const std::vector<PitchFrame>& track)
@@ -289,8 +388,7 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
         // The start as it is too, when the refinement did not explain the note: it can stray from
         // a start that was already right when its steering ranks are poorly chosen.
         auto trial = [&](const Estimate& estimate) {
-            ExactFit fit = FitExactly(samples, duration, estimate.fundamental, estimate.glide,
-                                      RanksBelowLimit(estimate.fundamental, estimate.glide));
+            ExactFit fit = FitNote(samples, duration, estimate);
             if (!found || fit.ModelSnrDb() > best.fit.ModelSnrDb()) {
                 best = {estimate, std::move(fit)};
                 found = true;
@@ -321,10 +419,13 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
         const auto strongest = std::max_element(
             best.fit.harmonics.begin(), best.fit.harmonics.end(),
             [](const FoundHarmonic& a, const FoundHarmonic& b) { return Peak(a) < Peak(b); });
-        const Estimate whole = best.estimate;
+        Estimate whole = best.estimate;
         const long n = long(duration) * long(SamplesPerTenth);
-        const double partial =
-            strongest == best.fit.harmonics.end() ? whole.fundamental : whole.fundamental * strongest->rank;
+        // That partial followed alone first: a fundamental a little off puts its high ranks far
+        // from the note's partials, and a fraction of the partial as found would be as far off.
+        const int rank = strongest == best.fit.harmonics.end() ? 1 : strongest->rank;
+        whole = RefineStretch(samples, duration, duration, {rank}, PassesAtTheEnd, whole);
+        const double partial = whole.fundamental * rank;
         for (int m = 1; m <= HighestRank; ++m) {
             const double f = partial / m;
             if (f > HighestFundamental || std::abs(f / whole.fundamental - 1) < 1e-9)
@@ -363,8 +464,7 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
             divisor = std::gcd(divisor, h.rank);
     if (divisor > 1 && best.estimate.fundamental * divisor <= HighestFundamental) {
         const Estimate higher{best.estimate.fundamental * divisor, best.estimate.glide};
-        ExactFit fit = FitExactly(samples, duration, higher.fundamental, higher.glide,
-                                  RanksBelowLimit(higher.fundamental, higher.glide));
+        ExactFit fit = FitNote(samples, duration, higher);
         if (fit.ModelSnrDb() >= best.fit.ModelSnrDb() - 1)
             best = {higher, std::move(fit)};
     }

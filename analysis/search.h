@@ -25,6 +25,12 @@ std::vector<int> RanksBelowLimit(double fundamental, double glide);
 // when fewer than three frames agree.
 std::optional<PitchLine> FitPitchLineRobustly(const std::vector<PitchFrame>& track);
 
+// The fit, in the model's form, of the ranks the note has over the whole of it at `estimate`.
+// Where the note's envelope segments are shorter than two periods, a fit of every rank can
+// explain the note with no one phase per rank; there the ranks are taken in as the note shows
+// them, each time the strongest of what the ranks already taken leave unexplained.
+ExactFit FitNote(const std::vector<double>& samples, int duration, const Estimate& estimate);
+
 // The fundamental and the glide refined from the drift of the fitted phases, first over the
 // note's first tenth, then over twice as much at each stage up to the whole `duration` (tenths,
 // 1..40) of `samples`: a short stretch forgives a start far off, and each stage starts the next

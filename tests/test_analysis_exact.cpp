@@ -57,4 +57,28 @@ TEST(ImportExact, ModelsComeBackFromTheirOwnSound)
     }
 }
 
+// Models of the random corpus that once came back wrong, one of each kind of trouble.
+TEST(ImportExact, HardModelsOfTheCorpusComeBack)
+{
+    const struct {
+        const char* what;
+        std::uint32_t seed;
+    } table[] = {
+        {"22.3 Hz, ranks 1, 37, 47, rank 1 weak: neighbours the note's segments cannot tell apart", 11},
+        {"48.4 Hz for 4 tenths, ranks 1 and 29", 158},
+        {"59.3 Hz, the track on the 17th partial", 95},
+        {"3347.9 Hz with glide 0.947: the pitch passes 6000 Hz before the middle", 20},
+        {"glide -0.489: the pitch all but stops by the end", 63},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.what);
+        const auto model = analysis_corpus::RandomModel(row.seed);
+        const analysis_corpus::RoundTrip trip = analysis_corpus::Import(*model);
+        EXPECT_GE(trip.snrDb, 60);
+        EXPECT_LT(trip.fundamentalError, 1e-5);
+        EXPECT_LT(trip.glideError, 1e-6);
+        EXPECT_TRUE(trip.sameRanks);
+    }
+}
+
 }  // namespace
