@@ -28,6 +28,7 @@ constexpr double Steering = 0.1;         // of the strongest rank's peak: a rank
 constexpr int TakingRounds = 24;         // rounds of ranks taken in, at most
 constexpr double TakenTogether = 0.5;    // of the strongest left: ranks taken in the same round
 constexpr double Exact = 70;             // dB: a fit this good needs no further rank
+constexpr int PolishingPasses = 3;       // refinements steered by every rank found, at most
 constexpr int StallingRounds = 3;        // rounds with no better fit that end the taking in
 
 double Peak(const FoundHarmonic& h)
@@ -467,6 +468,26 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
         ExactFit fit = FitNote(samples, duration, higher);
         if (fit.ModelSnrDb() >= best.fit.ModelSnrDb() - 1)
             best = {higher, std::move(fit)};
+    }
+
+    // 4. A fit that follows the model but not to its last bit was steered by a few ranks, and the
+    //    ranks left out hold the fundamental a little off: every rank found steers once more.
+    if (best.fit.ModelSnrDb() >= FollowsTheModel && best.fit.ModelSnrDb() < Exact) {
+        const double strongest = [&] {
+            double peak = 0;
+            for (const FoundHarmonic& h : best.fit.harmonics)
+                peak = std::max(peak, Peak(h));
+            return peak;
+        }();
+        std::vector<int> found;
+        for (const FoundHarmonic& h : best.fit.harmonics)
+            if (Peak(h) >= LeftOutBelow * strongest)
+                found.push_back(h.rank);
+        const Estimate polished =
+            RefineStretch(samples, duration, duration, found, PolishingPasses, best.estimate);
+        ExactFit fit = FitNote(samples, duration, polished);
+        if (fit.ModelSnrDb() > best.fit.ModelSnrDb())
+            best = {polished, std::move(fit)};
     }
     return best;
 }
