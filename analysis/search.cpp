@@ -8,6 +8,7 @@
 
 #include "analysis/analyse.h"
 #include "analysis/exactfit.h"
+#include "analysis/fft.h"
 #include "analysis/recording.h"
 
 namespace analysis {
@@ -28,6 +29,7 @@ constexpr double Steering = 0.1;         // of the strongest rank's peak: a rank
 constexpr int TakingRounds = 24;         // rounds of ranks taken in, at most
 constexpr double TakenTogether = 0.5;    // of the strongest left: ranks taken in the same round
 constexpr double Exact = 70;             // dB: a fit this good needs no further rank
+constexpr std::size_t PeakFrame = 4096;  // samples: the frame the strongest peak is found in
 constexpr int PolishingPasses = 3;       // refinements steered by every rank found, at most
 constexpr int StallingRounds = 3;        // rounds with no better fit that end the taking in
 
@@ -230,6 +232,48 @@ Estimate RefineStretch(const std::vector<double>& samples, int stretch, int dura
     return estimate;
 }
 
+// The note's strongest peak where it starts, followed alone over growing stretches as the
+// fundamental of a note of one rank: a partial the note surely has, even when the pitch track
+// settled between two of them. Found in a Hann frame at the start (zero-padded four times, the
+// peak refined by a parabola through its log magnitudes) and taken back to the first sample with
+// the glide.
+std::optional<Estimate> StrongestPeak(const std::vector<double>& samples, int duration, double glide)
+{
+    const long n = long(duration) * long(SamplesPerTenth);
+    const std::size_t frame = std::min<std::size_t>(PeakFrame, samples.size());
+    if (frame < 16)
+        return std::nullopt;
+    RealFft fft(4 * PeakFrame);
+    const std::vector<double> window = HannWindow(frame);
+    std::fill(fft.Input(), fft.Input() + fft.Size(), 0.0);
+    for (std::size_t i = 0; i < frame; ++i)
+        fft.Input()[i] = samples[i] * window[i];
+    fft.Run();
+    const double binWidth = double(Rate) / double(fft.Size());  // Hz
+    std::size_t best = 0;
+    double bestMagnitude = 0;
+    for (std::size_t k = std::size_t(std::ceil(LowestFundamental / binWidth)); k + 1 < fft.Size() / 2; ++k)
+        if (std::abs(fft.Bin(k)) > bestMagnitude) {
+            bestMagnitude = std::abs(fft.Bin(k));
+            best = k;
+        }
+    if (best == 0)
+        return std::nullopt;
+    const double a = std::log(std::abs(fft.Bin(best - 1)) + 1e-300);
+    const double b = std::log(bestMagnitude);
+    const double c = std::log(std::abs(fft.Bin(best + 1)) + 1e-300);
+    const double curve = a - 2 * b + c;
+    const double offset = curve < 0 ? std::clamp(0.5 * (a - c) / curve, -0.5, 0.5) : 0.0;
+    // The frame's middle is where its pitch is measured; the glide's law goes back from there.
+    const double middle = double(frame) / 2;
+    Estimate partial{(double(best) + offset) * binWidth / (1 + 2 * glide * middle / double(n)), glide};
+    if (!(partial.fundamental > 0))
+        return std::nullopt;
+    for (int stretch = 1; stretch < duration; stretch *= 2)
+        partial = RefineStretch(samples, stretch, duration, {1}, PassesPerStage, partial);
+    return RefineStretch(samples, duration, duration, {1}, PassesAtTheEnd, partial);
+}
+
 }  // namespace
 
 ExactFit FitNote(const std::vector<double>& samples, int duration, const Estimate& estimate)
@@ -415,41 +459,46 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
         return best;
 
     if (tryFractions && best.fit.ModelSnrDb() < FollowsTheModel) {
-        // The strongest partial found is surely one of the note's; the fundamental is a whole
-        // fraction of it, the first one that explains the note.
+        // 2a. The fundamental is a whole fraction of any of the note's partials: of the strongest
+        //     partial found, and of the strongest peak of the note's start, each followed alone
+        //     first (a fundamental a little off puts its high ranks far from the note's
+        //     partials, and a fraction of the partial as found would be as far off).
         const auto strongest = std::max_element(
             best.fit.harmonics.begin(), best.fit.harmonics.end(),
             [](const FoundHarmonic& a, const FoundHarmonic& b) { return Peak(a) < Peak(b); });
-        Estimate whole = best.estimate;
-        const long n = long(duration) * long(SamplesPerTenth);
-        // That partial followed alone first: a fundamental a little off puts its high ranks far
-        // from the note's partials, and a fraction of the partial as found would be as far off.
         const int rank = strongest == best.fit.harmonics.end() ? 1 : strongest->rank;
-        whole = RefineStretch(samples, duration, duration, {rank}, PassesAtTheEnd, whole);
-        const double partial = whole.fundamental * rank;
-        for (int m = 1; m <= HighestRank; ++m) {
-            const double f = partial / m;
-            if (f > HighestFundamental || std::abs(f / whole.fundamental - 1) < 1e-9)
-                continue;
-            if (f < LowestFundamental)
-                break;
-            // Judged over a stretch with four times as many samples as unknowns, where an
-            // envelope cannot pass for a partial far from its rank.
-            const std::vector<int> ranks = RanksBelowLimit(f, whole.glide);
-            const long judging = std::clamp<long>(92 * long(ranks.size()) * 4, 1, n);  // samples
-            const long segment = long(duration) * FinestSegment;                       // the note's own grid
-            const int segments = int(std::min<long>(45, (judging + segment - 1) / segment));
-            // Its first rank alone first, cheaply: a model always has one, and below the note's
-            // own fundamental there is nothing there.
-            const GridFit first = FitOnGrid(samples, segment, segments, f, whole.glide / double(n), {1});
-            if (!(first.signal - first.residual >= Present * first.signal))
-                continue;
-            if (FitOnGrid(samples, segment, segments, f, whole.glide / double(n), ranks).SnrDb() <
-                FollowsTheModel)
-                continue;
-            consider({f, whole.glide});
-            if (best.fit.ModelSnrDb() >= FollowsTheModel)
-                break;
+        const Estimate found =
+            RefineStretch(samples, duration, duration, {rank}, PassesAtTheEnd, best.estimate);
+        std::vector<Estimate> partials{{found.fundamental * rank, found.glide}};
+        if (const std::optional<Estimate> peak = StrongestPeak(samples, duration, best.estimate.glide))
+            if (std::abs(peak->fundamental / partials.front().fundamental - 1) > SameStart)
+                partials.push_back(*peak);
+        // 2b. The first fraction that explains the note.
+        const long n = long(duration) * long(SamplesPerTenth);
+        for (const Estimate& partial : partials) {
+            for (int m = 1; m <= HighestRank && best.fit.ModelSnrDb() < FollowsTheModel; ++m) {
+                const double f = partial.fundamental / m;
+                if (f > HighestFundamental || std::abs(f / best.estimate.fundamental - 1) < 1e-9)
+                    continue;
+                if (f < LowestFundamental)
+                    break;
+                // Judged over a stretch with four times as many samples as unknowns, where an
+                // envelope cannot pass for a partial far from its rank.
+                const std::vector<int> ranks = RanksBelowLimit(f, partial.glide);
+                const long judging = std::clamp<long>(92 * long(ranks.size()) * 4, 1, n);  // samples
+                const long segment = long(duration) * FinestSegment;  // the note's own grid
+                const int segments = int(std::min<long>(45, (judging + segment - 1) / segment));
+                // Its first rank alone first, cheaply: a model always has one, and below the
+                // note's own fundamental there is nothing there.
+                const GridFit first =
+                    FitOnGrid(samples, segment, segments, f, partial.glide / double(n), {1});
+                if (!(first.signal - first.residual >= Present * first.signal))
+                    continue;
+                if (FitOnGrid(samples, segment, segments, f, partial.glide / double(n), ranks).SnrDb() <
+                    FollowsTheModel)
+                    continue;
+                consider({f, partial.glide});
+            }
         }
     }
 

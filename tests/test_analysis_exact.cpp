@@ -70,6 +70,7 @@ TEST(ImportExact, HardModelsOfTheCorpusComeBack)
         {"3347.9 Hz with glide 0.947: the pitch passes 6000 Hz before the middle", 20},
         {"glide -0.489: the pitch all but stops by the end", 63},
         {"116.1 Hz, ranks 1, 3, 15, 42: the ranks left out of the steering held it 3e-7 off", 35},
+        {"25.1 Hz: the track settled between partials 36 and 37", 127},
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.what);

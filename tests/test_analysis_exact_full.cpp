@@ -11,7 +11,7 @@
 namespace {
 
 constexpr std::uint32_t Models = 200;
-constexpr int BackAtLeast = 178;  // of 200, measured 180
+constexpr int BackAtLeast = 188;  // of 200, measured 190
 
 TEST(ImportCorpus, RandomModelsComeBackFromTheirOwnSound)
 {
