@@ -11,6 +11,10 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <cstdint>
+#include <random>
+#include <vector>
 
 #include "files/modelfile.h"
 #include "files/wavfile.h"
@@ -110,6 +114,69 @@ TEST_F(ImportDialog, BadFilesGiveTheirBoxAndKeepTheModel)
         EXPECT_EQ(boxes.Texts(), QStringList{c.text});
         EXPECT_EQ(ModelFileBytes(*form->CurrentModel), before);
     }
+}
+
+// Raw 16-bit mono samples at 44100 Hz as a WAV file.
+void WriteWav16(const QString& path, const std::vector<std::int16_t>& samples)
+{
+    auto le = [](QByteArray& out, std::uint32_t v, int bytes) {
+        for (int b = 0; b < bytes; ++b)
+            out.append(char((v >> (8 * b)) & 0xff));
+    };
+    const std::uint32_t data = std::uint32_t(samples.size() * 2);
+    QByteArray bytes("RIFF");
+    le(bytes, 36 + data, 4);
+    bytes.append("WAVEfmt ");
+    for (auto [v, n] : {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {44100u, 4}, {88200u, 4}, {2u, 2}, {16u, 2}})
+        le(bytes, v, n);
+    bytes.append("data");
+    le(bytes, data, 4);
+    for (std::int16_t v : samples)
+        le(bytes, std::uint16_t(v), 2);
+    WriteContent(path, bytes);
+}
+
+TEST_F(ImportDialog, TheWindowWaitsForTheAnalysisStillTurningAndComesBackAfterIt)
+{
+    // A note whose analysis takes many turns of the event loop: 4 s, 50 ranks.
+    tmodele model;
+    model.Fundamental = 150;
+    model.Duration = 40;
+    for (int r = 2; r <= 50; ++r)
+        model.AddHarmonic(std::uint8_t(r));
+    model.Render();
+    const QString longNote = dir.filePath(QStringLiteral("long.wav"));
+    ExportWav(longNote, {&model});
+    // Noise reads well and has no pitch: its analysis fails on the other thread.
+    std::mt19937 random(7);
+    std::vector<std::int16_t> noise(44100);
+    for (std::int16_t& v : noise)
+        v = std::int16_t(std::uniform_int_distribution<int>(-20000, 20000)(random));
+    const QString noiseFile = dir.filePath(QStringLiteral("bruit.wav"));
+    WriteWav16(noiseFile, noise);
+
+    bool waitedDisabled = false;  // seen from a timer while the analysis ran
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] { waitedDisabled = waitedDisabled || !form->isEnabled(); });
+    look.start(1);
+    bool enabledUnderTheDialog = false;
+    Import(longNote, [&](TForm10* d) {
+        enabledUnderTheDialog = form->isEnabled();
+        QTest::mouseClick(d->BitBtn2, Qt::LeftButton);
+    });
+    EXPECT_TRUE(waitedDisabled);
+    EXPECT_TRUE(enabledUnderTheDialog);
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    MessageBoxCatcher boxes;
+    Import(noiseFile);
+    EXPECT_EQ(
+        boxes.Texts(),
+        QStringList{QStringLiteral("Aucune fréquence fondamentale n'a été trouvée entre 20 et 6000 Hz.")});
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(ModelFileBytes(*form->CurrentModel), before);
 }
 
 TEST_F(ImportDialog, BadFundamentalGivesTheNumberBoxAndTheDialogStays)

@@ -1,21 +1,16 @@
 #include "ui/sonvelia10.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <exception>
-#include <thread>
 
 #include "model/audio_output.h"
 #include "model/errors.h"
 #include "model/numfmt.h"
+#include "ui/analysisrun.h"
 #include "ui/dialogkit.h"
 #include "ui/errorbox.h"
 #include "ui/picturebox.h"
@@ -26,7 +21,6 @@ constexpr QSize WindowSize(430, 420);  // pixels, frame included
 constexpr int PictureWidth = 405;      // pixels
 constexpr int PictureHeight = 120;     // pixels
 constexpr int ProgressDelay = 200;     // ms: a shorter analysis shows no progress bar
-constexpr int PollInterval = 20;       // ms
 
 // The note from its start as the model's 16-bit samples, clamped.
 std::vector<std::uint8_t> NotePcm(const analysis::Recording& recording)
@@ -178,46 +172,21 @@ void TForm10::analyserBtnClick()
 
 analysis::Result TForm10::RunAnalysis(double fundamental)
 {
-    // 1. The analysis runs on its own thread with a progress callback storing its fraction.
-    // 2. A local event loop keeps the dialog painting and answering; past ProgressDelay the
-    //    bar shows the fraction.
-    // 3. Its result, or its error, comes back to this thread.
-    std::atomic<double> fraction{0};
-    std::atomic<bool> done{false};
-    analysis::Result result;
-    std::exception_ptr error;
     SetBusy(true);
-    std::thread worker([&] {
-        try {
-            result = analysis::Analyse(recording_, fundamental,
-                                       [&](double f) { fraction.store(f, std::memory_order_relaxed); });
-        } catch (...) {
-            error = std::current_exception();
-        }
-        done.store(true, std::memory_order_release);
-    });
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QEventLoop loop;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done.load(std::memory_order_acquire)) {
-            loop.quit();
-            return;
-        }
-        if (elapsed.elapsed() >= ProgressDelay) {
-            progression->show();
-            progression->setValue(int(std::lround(100 * fraction.load(std::memory_order_relaxed))));
-        }
-    });
-    poll.start(PollInterval);
-    if (!done.load(std::memory_order_acquire))
-        loop.exec();
-    worker.join();
-    SetBusy(false);
-    if (error)
-        std::rethrow_exception(error);
-    return result;
+    try {
+        analysis::Result result =
+            AnalyseOffThread(recording_, fundamental, [this](double fraction, qint64 ms) {
+                if (ms >= ProgressDelay) {
+                    progression->show();
+                    progression->setValue(int(std::lround(100 * fraction)));
+                }
+            });
+        SetBusy(false);
+        return result;
+    } catch (...) {
+        SetBusy(false);
+        throw;
+    }
 }
 
 void TForm10::SetBusy(bool busy)
