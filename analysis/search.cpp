@@ -24,6 +24,7 @@ constexpr double Agreeing = 0.03;        // relative distance of a frame to the 
 constexpr double Present = 1e-6;         // of a stretch's energy: a first rank that is there
 constexpr double SameStart = 1e-3;       // relative: starts this close are refined once
 constexpr int Drawn = 64;                // frames the robust line is drawn from, at most
+constexpr long MostSegments = 45;        // envelope segments of a judging fit, at most
 constexpr double SeparatingPeriods = 2;  // periods of the fundamental a judging segment spans
 constexpr double Steering = 0.1;         // of the strongest rank's peak: a rank that can steer
 constexpr int TakingRounds = 24;         // rounds of ranks taken in, at most
@@ -155,8 +156,12 @@ std::vector<std::pair<double, int>> RankPeaks(const std::vector<double>& samples
 {
     const long n = long(duration) * long(SamplesPerTenth);
     const long periods = long(std::ceil(SeparatingPeriods * Rate / estimate.fundamental));
-    const long segment = std::max<long>(1, (periods + FinestSegment - 1) / FinestSegment) * FinestSegment;
-    const int segments = int(std::max<long>(2, long(stretch) * long(SamplesPerTenth) / segment));
+    // No more points than a model's envelope has: the fit's cost grows with them, and longer
+    // segments still tell neighbours apart.
+    const long stretchSamples = long(stretch) * long(SamplesPerTenth);
+    const long longEnough = std::max(periods, (stretchSamples + MostSegments - 1) / MostSegments);
+    const long segment = std::max<long>(1, (longEnough + FinestSegment - 1) / FinestSegment) * FinestSegment;
+    const int segments = int(std::max<long>(2, stretchSamples / segment));
     const std::vector<int> all = RanksBelowLimit(estimate.fundamental, estimate.glide);
     const GridFit fit =
         FitOnGrid(samples, segment, segments, estimate.fundamental, estimate.glide / double(n), all);

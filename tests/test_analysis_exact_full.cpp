@@ -11,7 +11,7 @@
 namespace {
 
 constexpr std::uint32_t Models = 200;
-constexpr int BackAtLeast = 188;  // of 200, measured 190
+constexpr int BackAtLeast = 189;  // of 200, measured 191
 
 TEST(ImportCorpus, RandomModelsComeBackFromTheirOwnSound)
 {
