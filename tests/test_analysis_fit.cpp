@@ -1,0 +1,87 @@
+// The fits at a known fundamental: what the model's form of a fit sounds like, and the rank-by-rank
+// fit where a note's envelope segments are too short to tell neighbouring ranks apart.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "analysis/exactfit.h"
+#include "analysis/search.h"
+#include "support/analysis_corpus.h"
+
+namespace {
+
+double SnrDb(const std::vector<double>& x, const std::vector<double>& y)
+{
+    double signal = 0, noise = 0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const double yi = i < y.size() ? y[i] : 0.0;
+        signal += x[i] * x[i];
+        noise += (x[i] - yi) * (x[i] - yi);
+    }
+    return 10 * std::log10(signal / noise);
+}
+
+std::set<int> RanksOf(const tmodele& model)
+{
+    std::set<int> ranks;
+    for (const tharmonique& h : model.Harmonics)
+        ranks.insert(h.Rank);
+    return ranks;
+}
+
+std::set<int> RanksOf(const analysis::ExactFit& fit)
+{
+    double strongest = 0;
+    for (const analysis::FoundHarmonic& h : fit.harmonics)
+        for (double v : h.envelope)
+            strongest = std::max(strongest, v);
+    std::set<int> ranks;
+    for (const analysis::FoundHarmonic& h : fit.harmonics)
+        for (double v : h.envelope)
+            if (v >= 1e-3 * strongest) {
+                ranks.insert(h.rank);
+                break;
+            }
+    return ranks;
+}
+
+TEST(NoteFit, AtTheTrueFundamentalTheFitOfTheNoteSoundsLikeIt)
+{
+    const struct {
+        const char* what;
+        std::uint32_t seed;
+        bool apart;  // whether the note's segments tell neighbouring ranks apart
+    } table[] = {
+        // 22.3 Hz on 8 tenths: segments of 784 samples, a period of 1978.
+        {"low and short, ranks 1, 37, 47", 11, false},
+        {"48.4 Hz on 4 tenths, ranks 1 and 29", 158, false},
+        {"191.7 Hz with glide -0.489: the pitch all but stops", 63, false},
+        // Segments of several periods: every rank at once is the fit.
+        {"1217.2 Hz", 1, true},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.what);
+        const auto model = analysis_corpus::RandomModel(row.seed);
+        const std::vector<double> samples = analysis_corpus::RecordingOf(*model).samples;
+        const analysis::Estimate truth{model->Fundamental, model->Glide};
+        const int duration = model->Duration;
+
+        const analysis::ExactFit every =
+            analysis::FitExactly(samples, duration, truth.fundamental, truth.glide,
+                                 analysis::RanksBelowLimit(truth.fundamental, truth.glide));
+        const analysis::ExactFit note = analysis::FitNote(samples, duration, truth);
+        if (row.apart)
+            EXPECT_EQ(note.ModelSnrDb(), every.ModelSnrDb());
+        else
+            EXPECT_LE(every.ModelSnrDb(), 30);  // explained, but by no one phase per rank
+        EXPECT_GE(note.ModelSnrDb(), 70);
+        EXPECT_EQ(RanksOf(note), RanksOf(*model));
+        // The model's form as samples is what the residual says it is.
+        const double heard =
+            SnrDb(samples, analysis::Synthesise(note, duration, truth.fundamental, truth.glide));
+        EXPECT_NEAR(heard, note.ModelSnrDb(), 0.5);
+    }
+}
+
+}  // namespace
