@@ -57,20 +57,21 @@ TEST(ImportExact, ModelsComeBackFromTheirOwnSound)
     }
 }
 
-// Models of the random corpus that once came back wrong, one of each kind of trouble.
+// Models of the random corpus that once came back wrong, one of each kind of trouble. (Seed 11,
+// 22.3 Hz with ranks 1, 37 and 47, takes seconds: the full corpus has it, and test_analysis_fit
+// its fit at the true fundamental.)
 TEST(ImportExact, HardModelsOfTheCorpusComeBack)
 {
     const struct {
         const char* what;
         std::uint32_t seed;
     } table[] = {
-        {"22.3 Hz, ranks 1, 37, 47, rank 1 weak: neighbours the note's segments cannot tell apart", 11},
         {"48.4 Hz for 4 tenths, ranks 1 and 29", 158},
         {"59.3 Hz, the track on the 17th partial", 95},
         {"3347.9 Hz with glide 0.947: the pitch passes 6000 Hz before the middle", 20},
         {"glide -0.489: the pitch all but stops by the end", 63},
         {"116.1 Hz, ranks 1, 3, 15, 42: the ranks left out of the steering held it 3e-7 off", 35},
-        {"25.1 Hz: the track settled between partials 36 and 37", 127},
+        {"491.2 Hz: the track settled at 17/16 of it, on no partial", 28},
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.what);
