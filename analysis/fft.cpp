@@ -1,5 +1,6 @@
 #include "analysis/fft.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -28,6 +29,15 @@ std::vector<double> HannWindow(std::size_t length)
     for (std::size_t i = 0; i < length; ++i)
         window[i] = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * double(i) / double(length));
     return window;
+}
+
+BinPeak RefinePeak(double a, double b, double c)
+{
+    const double curvature = a - 2 * b + c;
+    if (!(curvature < 0))
+        return {0, b};
+    const double offset = std::clamp(0.5 * (a - c) / curvature, -0.5, 0.5);
+    return {offset, b - 0.25 * (a - c) * offset};
 }
 
 }  // namespace analysis

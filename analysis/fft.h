@@ -33,4 +33,13 @@ private:
 // A Hann window of `length` samples (periodic form: it sums to length / 2).
 std::vector<double> HannWindow(std::size_t length);
 
+// A spectral maximum between bins, from the log magnitudes a, b, c of the highest bin and its two
+// neighbours: the parabola through them puts the peak `offset` bins off the middle one
+// (-0.5..0.5; 0 where they do not curve down), with log magnitude `logMagnitude`.
+struct BinPeak {
+    double offset = 0;
+    double logMagnitude = 0;
+};
+BinPeak RefinePeak(double a, double b, double c);
+
 }  // namespace analysis

@@ -130,16 +130,10 @@ std::vector<FoundHarmonic> Track(const std::vector<double>& note, double fundame
             for (std::size_t b = lo; b <= hi; ++b)
                 if (logMagnitude[b] > logMagnitude[best])
                     best = b;
-            const double a = logMagnitude[best - 1];
-            const double b = logMagnitude[best];
-            const double c = logMagnitude[best + 1];
-            const double curvature = a - 2 * b + c;
-            double peak = b;
-            double offset = 0;
-            if (curvature < 0) {
-                offset = std::clamp(0.5 * (a - c) / curvature, -0.5, 0.5);
-                peak = b - 0.25 * (a - c) * offset;
-            }
+            const BinPeak refined =
+                RefinePeak(logMagnitude[best - 1], logMagnitude[best], logMagnitude[best + 1]);
+            const double peak = refined.logMagnitude;
+            const double offset = refined.offset;
             // A sinusoid of amplitude A gives a peak of A * sum(window) / 2.
             const double magnitude = std::max(0.0, (std::exp(peak) - Floor) * 2 / windowSum);
             // Its energy over the bins halfway to each neighbour is A^2 / 4 * size * sum(w^2):

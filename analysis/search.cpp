@@ -39,6 +39,15 @@ double Peak(const FoundHarmonic& h)
     return *std::max_element(h.envelope.begin(), h.envelope.end());
 }
 
+// The largest envelope point of any of `harmonics`.
+double StrongestOf(const std::vector<FoundHarmonic>& harmonics)
+{
+    double peak = 0;
+    for (const FoundHarmonic& h : harmonics)
+        peak = std::max(peak, Peak(h));
+    return peak;
+}
+
 double Wrap(double angle)
 {
     return std::remainder(angle, 2 * std::numbers::pi);
@@ -264,11 +273,9 @@ std::optional<Estimate> StrongestPeak(const std::vector<double>& samples, int du
         }
     if (best == 0)
         return std::nullopt;
-    const double a = std::log(std::abs(fft.Bin(best - 1)) + 1e-300);
-    const double b = std::log(bestMagnitude);
-    const double c = std::log(std::abs(fft.Bin(best + 1)) + 1e-300);
-    const double curve = a - 2 * b + c;
-    const double offset = curve < 0 ? std::clamp(0.5 * (a - c) / curve, -0.5, 0.5) : 0.0;
+    const double offset = RefinePeak(std::log(std::abs(fft.Bin(best - 1)) + 1e-300), std::log(bestMagnitude),
+                                     std::log(std::abs(fft.Bin(best + 1)) + 1e-300))
+                              .offset;
     // The frame's middle is where its pitch is measured; the glide's law goes back from there.
     const double middle = double(frame) / 2;
     Estimate partial{(double(best) + offset) * binWidth / (1 + 2 * glide * middle / double(n)), glide};
@@ -508,12 +515,7 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
     }
 
     int divisor = 0;
-    const double strongest = [&] {
-        double peak = 0;
-        for (const FoundHarmonic& h : best.fit.harmonics)
-            peak = std::max(peak, Peak(h));
-        return peak;
-    }();
+    const double strongest = StrongestOf(best.fit.harmonics);
     for (const FoundHarmonic& h : best.fit.harmonics)
         if (Peak(h) >= LeftOutBelow * strongest)
             divisor = std::gcd(divisor, h.rank);
@@ -527,12 +529,7 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
     // 4. A fit that follows the model but not to its last bit was steered by a few ranks, and the
     //    ranks left out hold the fundamental a little off: every rank found steers once more.
     if (best.fit.ModelSnrDb() >= FollowsTheModel && best.fit.ModelSnrDb() < Exact) {
-        const double strongest = [&] {
-            double peak = 0;
-            for (const FoundHarmonic& h : best.fit.harmonics)
-                peak = std::max(peak, Peak(h));
-            return peak;
-        }();
+        const double strongest = StrongestOf(best.fit.harmonics);
         std::vector<int> found;
         for (const FoundHarmonic& h : best.fit.harmonics)
             if (Peak(h) >= LeftOutBelow * strongest)

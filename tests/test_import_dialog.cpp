@@ -3,6 +3,7 @@
 // their boxes and change nothing.
 #include <gtest/gtest.h>
 
+#include <sndfile.h>
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
@@ -12,7 +13,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <cstdint>
 #include <random>
 #include <vector>
 
@@ -116,26 +116,6 @@ TEST_F(ImportDialog, BadFilesGiveTheirBoxAndKeepTheModel)
     }
 }
 
-// Raw 16-bit mono samples at 44100 Hz as a WAV file.
-void WriteWav16(const QString& path, const std::vector<std::int16_t>& samples)
-{
-    auto le = [](QByteArray& out, std::uint32_t v, int bytes) {
-        for (int b = 0; b < bytes; ++b)
-            out.append(char((v >> (8 * b)) & 0xff));
-    };
-    const std::uint32_t data = std::uint32_t(samples.size() * 2);
-    QByteArray bytes("RIFF");
-    le(bytes, 36 + data, 4);
-    bytes.append("WAVEfmt ");
-    for (auto [v, n] : {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {44100u, 4}, {88200u, 4}, {2u, 2}, {16u, 2}})
-        le(bytes, v, n);
-    bytes.append("data");
-    le(bytes, data, 4);
-    for (std::int16_t v : samples)
-        le(bytes, std::uint16_t(v), 2);
-    WriteContent(path, bytes);
-}
-
 TEST_F(ImportDialog, TheWindowWaitsForTheAnalysisStillTurningAndComesBackAfterIt)
 {
     // A note whose analysis takes many turns of the event loop: 4 s, 50 ranks.
@@ -149,11 +129,11 @@ TEST_F(ImportDialog, TheWindowWaitsForTheAnalysisStillTurningAndComesBackAfterIt
     ExportWav(longNote, {&model});
     // Noise reads well and has no pitch: its analysis fails on the other thread.
     std::mt19937 random(7);
-    std::vector<std::int16_t> noise(44100);
-    for (std::int16_t& v : noise)
-        v = std::int16_t(std::uniform_int_distribution<int>(-20000, 20000)(random));
+    std::vector<short> noise(44100);
+    for (short& v : noise)
+        v = short(std::uniform_int_distribution<int>(-20000, 20000)(random));
     const QString noiseFile = dir.filePath(QStringLiteral("bruit.wav"));
-    WriteWav16(noiseFile, noise);
+    WriteSound(noiseFile, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, noise);
 
     bool waitedDisabled = false;  // seen from a timer while the analysis ran
     QTimer look;

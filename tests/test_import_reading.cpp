@@ -31,28 +31,6 @@ std::vector<short> Sine(double frequency, double amplitude, int rate, std::size_
     return values;
 }
 
-// Writes interleaved 16-bit frames (or floats of value/32768 for a float format).
-void WriteSound(const QString& path, int format, int rate, int channels,
-                const std::vector<short>& interleaved)
-{
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = format;
-    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
-    const sf_count_t frames = sf_count_t(interleaved.size()) / channels;
-    if ((format & SF_FORMAT_SUBMASK) == SF_FORMAT_FLOAT) {
-        std::vector<float> floats(interleaved.begin(), interleaved.end());
-        for (float& f : floats)
-            f /= 32768;
-        EXPECT_EQ(sf_writef_float(file, floats.data(), frames), frames);
-    } else {
-        EXPECT_EQ(sf_writef_short(file, interleaved.data(), frames), frames);
-    }
-    sf_close(file);
-}
-
 // Frequency from the upward zero crossings of the middle of a signal, Hz.
 double MeasuredFrequency(const std::vector<double>& s, std::size_t from, std::size_t to)
 {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <sndfile.h>
 #include <QDir>
 #include <QFile>
 
@@ -53,4 +54,25 @@ QStringList FolderNames(const QString& path)
 {
     return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                 QDir::Name);
+}
+
+void WriteSound(const QString& path, int format, int rate, int channels,
+                const std::vector<short>& interleaved)
+{
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+    const sf_count_t frames = sf_count_t(interleaved.size()) / channels;
+    if ((format & SF_FORMAT_SUBMASK) == SF_FORMAT_FLOAT) {
+        std::vector<float> floats(interleaved.begin(), interleaved.end());
+        for (float& f : floats)
+            f /= 32768;
+        EXPECT_EQ(sf_writef_float(file, floats.data(), frames), frames);
+    } else {
+        EXPECT_EQ(sf_writef_short(file, interleaved.data(), frames), frames);
+    }
+    sf_close(file);
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <ostream>
+#include <vector>
 
 // Places where saving must fail, for the tests of the file commands. The tests run as root in CI,
 // and root ignores permission bits, so a refused write is made real with a small tmpfs mounted
@@ -40,3 +41,8 @@ inline void PrintTo(const QString& text, std::ostream* out)
 {
     *out << '"' << text.toStdString() << '"';
 }
+
+// Writes interleaved 16-bit frames through libsndfile in `format` (SF_FORMAT_* of sndfile.h), or
+// floats of value / 32768 for a float format.
+void WriteSound(const QString& path, int format, int rate, int channels,
+                const std::vector<short>& interleaved);
