@@ -63,16 +63,24 @@ Result Analyse(const Recording& recording, std::optional<double> fundamental, co
     track.insert(track.end(), shortFrames.begin(), shortFrames.end());
     const std::optional<PitchLine> agreed = FitPitchLineRobustly(track);
     report(0.2);
+    // The model's fundamental is where the pitch starts; a glide can take the pitch beyond
+    // 6000 Hz by the middle of the note, which the track then follows no further. A line above
+    // the range all along followed a partial: its fractions are tried.
+    auto within = [](double f) { return f >= LowestFundamental && f <= HighestFundamental; };
+    std::vector<Estimate> starts, beyond;
     auto estimateOf = [&](const PitchLine& l) -> std::optional<Estimate> {
-        // The model's fundamental is where the pitch starts; a glide can take the pitch beyond
-        // 6000 Hz by the middle of the note, which the track then follows no further.
-        auto within = [](double f) { return f >= LowestFundamental && f <= HighestFundamental; };
         const double middle = l.start + l.slope * double(n) / 2;
-        if (!(within(middle) || within(l.start)) || !(l.start > 0))
+        if (!(l.start > 0))
             return std::nullopt;
-        return Estimate{l.start, l.slope * double(n) / (2 * l.start)};
+        const Estimate estimate{l.start,
+                                std::clamp(l.slope * double(n) / (2 * l.start), LowestGlide, HighestGlide)};
+        if (!(within(middle) || within(l.start))) {
+            if (l.start > HighestFundamental && middle > HighestFundamental)
+                beyond.push_back(estimate);
+            return std::nullopt;
+        }
+        return estimate;
     };
-    std::vector<Estimate> starts;
     if (fundamental) {
         if (!(*fundamental >= LowestFundamental && *fundamental <= HighestFundamental))
             throw NoFundamental();
@@ -97,7 +105,7 @@ Result Analyse(const Recording& recording, std::optional<double> fundamental, co
 
     // 3. Refine each start over growing stretches of the note and fit every rank over the whole
     //    of it; without a typed pitch, whole fractions of the best too.
-    const Search search = SearchFundamental(samples, duration, starts, !fundamental);
+    const Search search = SearchFundamental(samples, duration, starts, !fundamental, beyond);
     report(0.85);
 
     Result result;

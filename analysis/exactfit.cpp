@@ -44,6 +44,8 @@ namespace {
 
 constexpr int Points = 46;       // envelope points of a model
 constexpr double Ridge = 1e-10;  // of a block's mean diagonal: keeps collinear columns solvable
+constexpr int HeldPasses = 4;    // fits on the phases, each holding at zero what came out negative
+constexpr int PhaseRounds = 3;   // magnitudes on the phases, then phases on the magnitudes
 
 using Matrix = Eigen::MatrixXd;
 using Vector = Eigen::VectorXd;
@@ -54,6 +56,134 @@ struct SegmentSums {
     std::vector<double> c[3], s[3];
 };
 
+// The normal equations of a fit on hat functions: block k meets only blocks k-1 and k+1. Block
+// Cholesky, forward then back, with a ridge that keeps collinear columns solvable.
+std::vector<Vector> SolveBlockTridiagonal(const std::vector<Matrix>& diagonal,
+                                          const std::vector<Matrix>& upper, const std::vector<Vector>& rhs)
+{
+    const int points = int(diagonal.size());
+    std::vector<Eigen::LLT<Matrix>> factors(diagonal.size());
+    std::vector<Vector> y(diagonal.size());
+    for (int k = 0; k < points; ++k) {
+        Matrix d = diagonal[k];
+        Vector b = rhs[k];
+        if (k > 0) {
+            const Matrix x = factors[k - 1].solve(upper[k - 1]);
+            d -= upper[k - 1].transpose() * x;
+            b -= upper[k - 1].transpose() * factors[k - 1].solve(y[k - 1]);
+        }
+        const double mean = std::max(d.diagonal().mean(), 1e-300);
+        d.diagonal().array() += Ridge * mean;
+        factors[k].compute(d);
+        y[k] = b;
+    }
+    std::vector<Vector> u(diagonal.size());
+    for (int k = points - 1; k >= 0; --k) {
+        Vector b = y[k];
+        if (k < points - 1)
+            b -= upper[k] * u[k + 1];
+        u[k] = factors[k].solve(b);
+    }
+    return u;
+}
+
+// The normal equations of the magnitudes alone, each rank's pair held on its phase: the (sine,
+// cosine) blocks contracted with (cos, sin) of the two ranks' phases.
+Matrix OnPhases(const Matrix& pairs, const std::vector<double>& phases)
+{
+    const int m = int(phases.size());
+    Matrix out(m, m);
+    for (int a = 0; a < m; ++a) {
+        const double ca = std::cos(phases[a]), sa = std::sin(phases[a]);
+        for (int b = 0; b < m; ++b) {
+            const double cb = std::cos(phases[b]), sb = std::sin(phases[b]);
+            out(a, b) = ca * (pairs(2 * a, 2 * b) * cb + pairs(2 * a, 2 * b + 1) * sb) +
+                        sa * (pairs(2 * a + 1, 2 * b) * cb + pairs(2 * a + 1, 2 * b + 1) * sb);
+        }
+    }
+    return out;
+}
+
+// Each rank's magnitudes at every point with its pair held on its phase, by least squares; a
+// magnitude that comes out negative is held at zero and the others fitted again.
+std::vector<Vector> MagnitudesOnPhases(const std::vector<Matrix>& diagonal, const std::vector<Matrix>& upper,
+                                       const std::vector<Vector>& rhs, const std::vector<double>& phases)
+{
+    const int points = int(diagonal.size());
+    const int m = int(phases.size());
+    std::vector<Matrix> d(diagonal.size()), up(upper.size());
+    std::vector<Vector> b(rhs.size());
+    for (int k = 0; k < points; ++k) {
+        d[k] = OnPhases(diagonal[k], phases);
+        b[k] = Vector(m);
+        for (int h = 0; h < m; ++h)
+            b[k][h] = std::cos(phases[h]) * rhs[k][2 * h] + std::sin(phases[h]) * rhs[k][2 * h + 1];
+        if (k < points - 1)
+            up[k] = OnPhases(upper[k], phases);
+    }
+    std::vector<Vector> held;
+    for (int pass = 0; pass < HeldPasses; ++pass) {
+        held = SolveBlockTridiagonal(d, up, b);
+        bool negative = false;
+        for (int k = 0; k < points; ++k)
+            for (int h = 0; h < m; ++h)
+                if (held[k][h] < 0) {
+                    held[k][h] = 0;
+                    negative = true;
+                    // Held at zero: its row and column leave the equations.
+                    const double keep = std::max(d[k](h, h), 1e-300);
+                    d[k].row(h).setZero();
+                    d[k].col(h).setZero();
+                    d[k](h, h) = keep;
+                    b[k][h] = 0;
+                    if (k > 0)
+                        up[k - 1].col(h).setZero();
+                    if (k < points - 1)
+                        up[k].row(h).setZero();
+                }
+        if (!negative)
+            break;
+    }
+    for (auto& v : held)
+        v = v.cwiseMax(0.0);
+    return held;
+}
+
+// Each rank's phase that fits the samples best with its magnitudes' shape fixed: a sine and a
+// cosine coefficient a rank over the whole stretch, whose angle is the phase. A rank with no
+// magnitude keeps the phase it had.
+std::vector<double> PhasesOnMagnitudes(const std::vector<Matrix>& diagonal, const std::vector<Matrix>& upper,
+                                       const std::vector<Vector>& rhs, const std::vector<Vector>& magnitudes,
+                                       const std::vector<double>& phases)
+{
+    const int points = int(diagonal.size());
+    const int m = int(phases.size());
+    Matrix gram = Matrix::Zero(2 * m, 2 * m);
+    Vector b = Vector::Zero(2 * m);
+    auto add = [&](const Matrix& block, const Vector& left, const Vector& right) {
+        for (int i = 0; i < 2 * m; ++i)
+            for (int j = 0; j < 2 * m; ++j)
+                gram(i, j) += left[i / 2] * block(i, j) * right[j / 2];
+    };
+    for (int k = 0; k < points; ++k) {
+        add(diagonal[k], magnitudes[k], magnitudes[k]);
+        if (k < points - 1) {
+            add(upper[k], magnitudes[k], magnitudes[k + 1]);
+            add(upper[k].transpose(), magnitudes[k + 1], magnitudes[k]);
+        }
+        for (int i = 0; i < 2 * m; ++i)
+            b[i] += magnitudes[k][i / 2] * rhs[k][i];
+    }
+    const double mean = std::max(gram.diagonal().mean(), 1e-300);
+    gram.diagonal().array() += Ridge * mean;
+    const Vector z = gram.ldlt().solve(b);
+    std::vector<double> out = phases;
+    for (int h = 0; h < m; ++h)
+        if (std::hypot(z[2 * h], z[2 * h + 1]) > 0)
+            out[h] = std::atan2(z[2 * h + 1], z[2 * h]);
+    return out;
+}
+
 }  // namespace
 
 // 1. For each segment, accumulate the weighted trigonometric sums up to twice the highest rank
@@ -63,6 +193,8 @@ struct SegmentSums {
 // 3. Solve them by block Cholesky, forward then back.
 // 4. Each harmonic's envelope points as 2-vectors (sine, cosine): the residual, then the
 //    dominant direction as the phase and the projections as the magnitudes, and their residual.
+// 5. The magnitudes fitted again with every harmonic held on its phase, then the phases on those
+//    magnitudes, in turn, while the model's form leaves less than the projections.
 GridFit FitOnGrid(const std::vector<double>& samples, long segment, int segments, double fundamental,
                   double curvature, const std::vector<int>& ranks)
 {
@@ -142,28 +274,7 @@ GridFit FitOnGrid(const std::vector<double>& samples, long segment, int segments
         product(sums[k].c[2], sums[k].s[2], diagonal[k + 1]);
     }
 
-    std::vector<Eigen::LLT<Matrix>> factors(points);
-    std::vector<Vector> y(points);
-    for (int k = 0; k < points; ++k) {
-        Matrix d = diagonal[k];
-        Vector b = rhs[k];
-        if (k > 0) {
-            const Matrix x = factors[k - 1].solve(upper[k - 1]);
-            d -= upper[k - 1].transpose() * x;
-            b -= upper[k - 1].transpose() * factors[k - 1].solve(y[k - 1]);
-        }
-        const double mean = std::max(d.diagonal().mean(), 1e-300);
-        d.diagonal().array() += Ridge * mean;
-        factors[k].compute(d);
-        y[k] = b;
-    }
-    std::vector<Vector> u(points);
-    for (int k = points - 1; k >= 0; --k) {
-        Vector b = y[k];
-        if (k < points - 1)
-            b -= upper[k] * u[k + 1];
-        u[k] = factors[k].solve(b);
-    }
+    std::vector<Vector> u = SolveBlockTridiagonal(diagonal, upper, rhs);
     // Residuals as the quadratic form itself, |x|^2 - 2 u.b + u'Au: on nearly collinear columns
     // (a glide that stops the pitch) the solution is not exact, and u.b alone would claim more
     // than the samples hold.
@@ -182,6 +293,7 @@ GridFit FitOnGrid(const std::vector<double>& samples, long segment, int segments
     //    never negative, are the model's form, whose residual says how well the model holds.
     fit.pairs.assign(m, std::vector<std::array<double, 2>>(points));
     fit.phases.assign(m, 0.0);
+    fit.magnitudes.assign(m, std::vector<double>(points, 0.0));
     std::vector<Vector> projected(points, Vector::Zero(block));
     for (int h = 0; h < m; ++h) {
         Eigen::Matrix2d scatter = Eigen::Matrix2d::Zero();
@@ -204,9 +316,37 @@ GridFit FitOnGrid(const std::vector<double>& samples, long segment, int segments
                 std::max(0.0, direction.dot(Eigen::Vector2d(u[k][2 * h], u[k][2 * h + 1])));
             projected[k][2 * h] = magnitude * direction[0];
             projected[k][2 * h + 1] = magnitude * direction[1];
+            fit.magnitudes[h][k] = magnitude;
         }
     }
     fit.modelResidual = residualOf(projected);
+
+    // 5. Where the columns of several ranks are nearly collinear (a glide that brings the pitch to
+    //    a stop), the free pairs wander in directions that cancel one another, and their
+    //    projections no longer cancel: there the magnitudes on the phases are fitted themselves,
+    //    then the phases on those magnitudes, in turn.
+    //    Elsewhere the projections are kept: there a model's form that falls short of the free
+    //    fit shows a fundamental still off, which the search must go on to see.
+    const double slowest = 1 + 2 * std::min(0.0, curvature) * double(long(segments) * segment);
+    std::vector<double> phases = fit.phases;
+    for (int round = 0; round < PhaseRounds && slowest < CrowdingPitch; ++round) {
+        const std::vector<Vector> held = MagnitudesOnPhases(diagonal, upper, rhs, phases);
+        std::vector<Vector> heldPairs(points, Vector::Zero(block));
+        for (int k = 0; k < points; ++k)
+            for (int h = 0; h < m; ++h) {
+                heldPairs[k][2 * h] = held[k][h] * std::cos(phases[h]);
+                heldPairs[k][2 * h + 1] = held[k][h] * std::sin(phases[h]);
+            }
+        const double heldResidual = residualOf(heldPairs);
+        if (heldResidual >= fit.modelResidual)
+            break;
+        fit.modelResidual = heldResidual;
+        fit.phases = phases;
+        for (int h = 0; h < m; ++h)
+            for (int k = 0; k < points; ++k)
+                fit.magnitudes[h][k] = held[k][h];
+        phases = PhasesOnMagnitudes(diagonal, upper, rhs, held, phases);
+    }
     return fit;
 }
 
@@ -228,10 +368,7 @@ ExactFit FitExactly(const std::vector<double>& samples, int duration, double fun
         FoundHarmonic found;
         found.rank = ranks[h];
         found.phase = grid.phases[h];
-        const Eigen::Vector2d direction(std::cos(found.phase), std::sin(found.phase));
-        for (int k = 0; k < Points; ++k)
-            found.envelope[k] =
-                std::max(0.0, direction.dot(Eigen::Vector2d(grid.pairs[h][k][0], grid.pairs[h][k][1])));
+        std::copy(grid.magnitudes[h].begin(), grid.magnitudes[h].end(), found.envelope.begin());
         fit.harmonics.push_back(found);
         std::array<std::array<double, 2>, 46> pair;
         std::copy(grid.pairs[h].begin(), grid.pairs[h].end(), pair.begin());

@@ -7,6 +7,10 @@
 
 namespace analysis {
 
+// Of the fundamental: a glide that slows the pitch under this crowds every rank together by the
+// note's end, where a fit can no longer tell them apart.
+constexpr double CrowdingPitch = 0.5;
+
 // The model's own form fitted to samples by linear least squares, once the fundamental and the
 // glide are fixed: every harmonic's 46 envelope points, each a sine and a cosine coefficient.
 struct ExactFit {
@@ -31,9 +35,10 @@ struct ExactFit {
 struct GridFit {
     std::vector<std::vector<std::array<double, 2>>> pairs;  // each rank's (sine, cosine) at each point
     std::vector<double> phases;                             // each rank's dominant direction, radians
+    std::vector<std::vector<double>> magnitudes;            // each rank's points on its phase, none negative
     double signal = 0;
     double residual = 0;
-    double modelResidual = 0;  // with each rank's points on its one phase, none negative
+    double modelResidual = 0;  // with `magnitudes` on `phases`
     double SnrDb() const;
 };
 GridFit FitOnGrid(const std::vector<double>& samples, long segment, int segments, double fundamental,

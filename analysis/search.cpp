@@ -74,10 +74,15 @@ Pairs PairsOf(const ExactFit& fit)
 }
 
 // Points `segment` samples apart; `n` the note's length in samples, which the glide is relative to.
-Correction PhaseDrift(const Pairs& pairs, const std::vector<int>& ranks, long segment, long n)
+// When several ranks steer, points where the glide has slowed the pitch under half the
+// fundamental's are left out: there the ranks crowd together, the fit trades their pairs back and
+// forth, and the angles turn with that trade rather than with the fundamental. A rank followed
+// alone has no neighbour in the fit to trade with, and its late points read the glide best.
+Correction PhaseDrift(const Pairs& pairs, const std::vector<int>& ranks, long segment, long n, double glide)
 {
     // Normal equations of the weighted fit with one free phase per rank, eliminated by centring.
     double saa = 0, sab = 0, sbb = 0, sya = 0, syb = 0;
+    const double crowded = pairs.size() > 1 ? CrowdingPitch : -HUGE_VAL;  // of the fundamental
     for (std::size_t h = 0; h < pairs.size(); ++h) {
         // The pairs' lengths, not their projections: a drifting phase turns a point away from the
         // harmonic's one direction.
@@ -93,7 +98,7 @@ Correction PhaseDrift(const Pairs& pairs, const std::vector<int>& ranks, long se
         bool first = true;
         for (int k = 0; k < points; ++k) {
             const double magnitude = length[k];
-            if (magnitude < 0.05 * peak)
+            if (magnitude < 0.05 * peak || 1 + 2 * glide * double(long(k) * segment) / double(n) < crowded)
                 continue;
             double angle = std::atan2(pairs[h][k][1], pairs[h][k][0]);
             angle = first ? angle : previous + Wrap(angle - previous);
@@ -212,21 +217,27 @@ std::vector<int> StrongestRanks(const std::vector<double>& samples, int stretch,
 // any model has, whose knots hold every model's own: a fundamental far off still shows as a slow
 // turn of the points, and the envelopes stay exact. Over the whole note, the model's own grid,
 // where a turn can only be the fundamental's.
+//
+// `shortest`, samples: the shortest segment a stretch is fitted on. A partial followed alone needs
+// segments long enough to tell it from partials a lowest fundamental away, which a grid as fine
+// as the partial's own period would not.
 Estimate RefineStretch(const std::vector<double>& samples, int stretch, int duration,
-                       const std::vector<int>& ranks, int passes, Estimate estimate)
+                       const std::vector<int>& ranks, int passes, Estimate estimate, long shortest = 0)
 {
     const long n = long(duration) * long(SamplesPerTenth);
     for (int pass = 0; pass < passes; ++pass) {
         Correction correction;
         if (stretch < duration) {
-            const long segment = GridSegment(duration, estimate.fundamental);
+            long segment = GridSegment(duration, estimate.fundamental);
+            if (segment < shortest)
+                segment = (shortest + FinestSegment - 1) / FinestSegment * FinestSegment;
             const int segments = int(long(stretch) * long(SamplesPerTenth) / segment);
             const GridFit fit = FitOnGrid(samples, segment, segments, estimate.fundamental,
                                           estimate.glide / double(n), ranks);
-            correction = PhaseDrift(fit.pairs, ranks, segment, n);
+            correction = PhaseDrift(fit.pairs, ranks, segment, n, estimate.glide);
         } else {
             const ExactFit fit = FitExactly(samples, duration, estimate.fundamental, estimate.glide, ranks);
-            correction = PhaseDrift(PairsOf(fit), ranks, long(duration) * FinestSegment, n);
+            correction = PhaseDrift(PairsOf(fit), ranks, long(duration) * FinestSegment, n, estimate.glide);
         }
         if (!correction.found)
             break;
@@ -246,9 +257,28 @@ Estimate RefineStretch(const std::vector<double>& samples, int stretch, int dura
     return estimate;
 }
 
-// The note's strongest peak where it starts, followed alone over growing stretches as the
-// fundamental of a note of one rank: a partial the note surely has, even when the pitch track
-// settled between two of them. Found in a Hann frame at the start (zero-padded four times, the
+// A partial followed alone over growing stretches as the fundamental of a note of one rank, into
+// `partials` unless one as close is there. Followed twice: on the finest grid, whose points turn
+// with the partial however far off the glide starts; and on segments that tell it from partials
+// a lowest fundamental away, which the finest grid mixes in when they are strong.
+void FollowAlone(const std::vector<double>& samples, int duration, const Estimate& start,
+                 std::vector<Estimate>& partials)
+{
+    for (const long shortest : {0L, long(std::ceil(Rate / LowestFundamental))}) {  // samples
+        Estimate partial = start;
+        for (int stretch = 1; stretch < duration; stretch *= 2)
+            partial = RefineStretch(samples, stretch, duration, {1}, PassesPerStage, partial, shortest);
+        partial = RefineStretch(samples, duration, duration, {1}, PassesAtTheEnd, partial);
+        const bool seen = std::any_of(partials.begin(), partials.end(), [&](const Estimate& other) {
+            return std::abs(other.fundamental / partial.fundamental - 1) < SameStart;
+        });
+        if (!seen && partial.fundamental > 0)
+            partials.push_back(partial);
+    }
+}
+
+// The note's strongest peak where it starts: a partial the note surely has, even when the pitch
+// track settled between two of them. Found in a Hann frame at the start (zero-padded four times, the
 // peak refined by a parabola through its log magnitudes) and taken back to the first sample with
 // the glide.
 std::optional<Estimate> StrongestPeak(const std::vector<double>& samples, int duration, double glide)
@@ -281,9 +311,7 @@ std::optional<Estimate> StrongestPeak(const std::vector<double>& samples, int du
     Estimate partial{(double(best) + offset) * binWidth / (1 + 2 * glide * middle / double(n)), glide};
     if (!(partial.fundamental > 0))
         return std::nullopt;
-    for (int stretch = 1; stretch < duration; stretch *= 2)
-        partial = RefineStretch(samples, stretch, duration, {1}, PassesPerStage, partial);
-    return RefineStretch(samples, duration, duration, {1}, PassesAtTheEnd, partial);
+    return partial;
 }
 
 }  // namespace
@@ -303,8 +331,9 @@ ExactFit FitNote(const std::vector<double>& samples, int duration, const Estimat
     left.resize(std::size_t(n), 0.0);
     // Ranks are told apart where the pitch is still at least half the fundamental's: a glide
     // towards -0.5 leaves every rank near nothing by the note's end.
-    const int judged = estimate.glide < -0.25
-                           ? std::clamp(int(double(duration) * 0.25 / -estimate.glide), 1, duration)
+    const double crowding = (1 - CrowdingPitch) / 2;  // of glide x duration: where the pitch gets there
+    const int judged = estimate.glide < -crowding
+                           ? std::clamp(int(double(duration) * crowding / -estimate.glide), 1, duration)
                            : duration;
     std::vector<int> taken;
     double takenBest = -HUGE_VAL;  // dB: the best fit of the ranks taken in so far
@@ -431,12 +460,13 @@ std::optional<PitchLine> FitPitchLineRobustly(const std::vector<PitchFrame>& tra
 }
 
 // 1. Each start refined, and fitted with every rank over the whole note; the best kept.
-// 2. When it does not explain the note, the whole fractions of its fundamental down to 20 Hz,
-//    each judged by a fit over the first tenth; the first that explains it as well as the best
+// 2. When it does not explain the note, the whole fractions of its partials down to 20 Hz, each
+//    judged by a fit over the first tenth; the first that explains it as well as the best
 //    of them is refined in turn.
 // 3. Ranks that all share a divisor mean a fundamental that many times higher.
 Search SearchFundamental(const std::vector<double>& samples, int duration,
-                         const std::vector<Estimate>& starts, bool tryFractions)
+                         const std::vector<Estimate>& starts, bool tryFractions,
+                         const std::vector<Estimate>& beyond)
 {
     Search best;
     bool found = false;
@@ -472,9 +502,10 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
 
     if (tryFractions && best.fit.ModelSnrDb() < FollowsTheModel) {
         // 2a. The fundamental is a whole fraction of any of the note's partials: of the strongest
-        //     partial found, and of the strongest peak of the note's start, each followed alone
-        //     first (a fundamental a little off puts its high ranks far from the note's
-        //     partials, and a fraction of the partial as found would be as far off).
+        //     partial found, of the lines above the range, of the strongest peak of the note's
+        //     start and of the starts themselves (a track can follow a partial all the way), each
+        //     followed alone first (a fundamental a little off puts its high ranks far from the
+        //     note's partials, and a fraction of the partial as found would be as far off).
         const auto strongest = std::max_element(
             best.fit.harmonics.begin(), best.fit.harmonics.end(),
             [](const FoundHarmonic& a, const FoundHarmonic& b) { return Peak(a) < Peak(b); });
@@ -482,9 +513,12 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
         const Estimate found =
             RefineStretch(samples, duration, duration, {rank}, PassesAtTheEnd, best.estimate);
         std::vector<Estimate> partials{{found.fundamental * rank, found.glide}};
+        for (const Estimate& line : beyond)
+            FollowAlone(samples, duration, line, partials);
         if (const std::optional<Estimate> peak = StrongestPeak(samples, duration, best.estimate.glide))
-            if (std::abs(peak->fundamental / partials.front().fundamental - 1) > SameStart)
-                partials.push_back(*peak);
+            FollowAlone(samples, duration, *peak, partials);
+        for (const Estimate& start : starts)
+            FollowAlone(samples, duration, start, partials);
         // 2b. The first fraction that explains the note.
         const long n = long(duration) * long(SamplesPerTenth);
         for (const Estimate& partial : partials) {

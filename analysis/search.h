@@ -39,12 +39,14 @@ Estimate RefineOverPrefixes(const std::vector<double>& samples, int duration, Es
 
 // The estimate whose exact fit over the whole note leaves the least residual, from each of
 // `starts` refined and, when none explains the note, from whole fractions of the best (a track
-// that locked onto an upper partial), with its fit of every rank.
+// that locked onto an upper partial), with its fit of every rank. `beyond`: lines of the pitch
+// track above the fundamentals' range, partials whose fractions are tried too.
 struct Search {
     Estimate estimate;
     ExactFit fit;
 };
 Search SearchFundamental(const std::vector<double>& samples, int duration,
-                         const std::vector<Estimate>& starts, bool tryFractions);
+                         const std::vector<Estimate>& starts, bool tryFractions,
+                         const std::vector<Estimate>& beyond = {});
 
 }  // namespace analysis

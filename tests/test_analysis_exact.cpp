@@ -72,6 +72,12 @@ TEST(ImportExact, HardModelsOfTheCorpusComeBack)
         {"glide -0.489: the pitch all but stops by the end", 63},
         {"116.1 Hz, ranks 1, 3, 15, 42: the ranks left out of the steering held it 3e-7 off", 35},
         {"491.2 Hz: the track settled at 17/16 of it, on no partial", 28},
+        // 508.2 Hz, glide -0.507, ranks 1 and 31: one line of the track stays above 6000 Hz
+        // all along, on the 31st partial; the other settles on none.
+        {"a track line beyond the fundamentals' range", 98},
+        // 67.2 Hz, glide 0.597, strong ranks from 39 to 49: both lines follow the 45th partial
+        // closely enough to be refined onto the 44th.
+        {"a track that follows a partial all the way", 176},
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.what);
