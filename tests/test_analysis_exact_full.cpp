@@ -11,7 +11,7 @@
 namespace {
 
 constexpr std::uint32_t Models = 200;
-constexpr int BackAtLeast = 189;  // of 200, measured 191
+constexpr int BackAtLeast = 198;  // of 200, measured 198
 
 TEST(ImportCorpus, RandomModelsComeBackFromTheirOwnSound)
 {
