@@ -33,6 +33,9 @@ constexpr double Exact = 70;             // dB: a fit this good needs no further
 constexpr std::size_t PeakFrame = 4096;  // samples: the frame the strongest peak is found in
 constexpr int PolishingPasses = 3;       // refinements steered by every rank found, at most
 constexpr int StallingRounds = 3;        // rounds with no better fit that end the taking in
+constexpr int MostTrials = 24;           // fractions refined, at most: where the glide crowds the
+                                         // ranks every fraction passes the judging fit, and each
+                                         // refinement ends in a rank-by-rank fit
 
 double Peak(const FoundHarmonic& h)
 {
@@ -521,8 +524,10 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
             FollowAlone(samples, duration, start, partials);
         // 2b. The first fraction that explains the note.
         const long n = long(duration) * long(SamplesPerTenth);
+        int trials = 0;
         for (const Estimate& partial : partials) {
-            for (int m = 1; m <= HighestRank && best.fit.ModelSnrDb() < FollowsTheModel; ++m) {
+            for (int m = 1;
+                 m <= HighestRank && best.fit.ModelSnrDb() < FollowsTheModel && trials < MostTrials; ++m) {
                 const double f = partial.fundamental / m;
                 if (f > HighestFundamental || std::abs(f / best.estimate.fundamental - 1) < 1e-9)
                     continue;
@@ -544,6 +549,7 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
                     FollowsTheModel)
                     continue;
                 consider({f, partial.glide});
+                ++trials;
             }
         }
     }

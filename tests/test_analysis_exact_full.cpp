@@ -11,12 +11,18 @@
 namespace {
 
 constexpr std::uint32_t Models = 200;
-constexpr int BackAtLeast = 198;  // of 200, measured 198
+constexpr int Shards = 4;  // seeds 1..50, 51..100, ...: run side by side
+constexpr std::uint32_t PerShard = Models / Shards;
+// Of each shard's 50, measured: 198 of 200 in all, seeds 145 and 170 the two left.
+constexpr int BackAtLeast[Shards] = {50, 50, 49, 49};
 
-TEST(ImportCorpus, RandomModelsComeBackFromTheirOwnSound)
+class ImportCorpus : public ::testing::TestWithParam<int> {};
+
+TEST_P(ImportCorpus, RandomModelsComeBackFromTheirOwnSound)
 {
+    const std::uint32_t shard = std::uint32_t(GetParam());
     int back = 0, refused = 0;
-    for (std::uint32_t seed = 1; seed <= Models; ++seed) {
+    for (std::uint32_t seed = shard * PerShard + 1; seed <= (shard + 1) * PerShard; ++seed) {
         const auto model = analysis_corpus::RandomModel(seed);
         analysis_corpus::RoundTrip trip;
         try {
@@ -43,8 +49,11 @@ TEST(ImportCorpus, RandomModelsComeBackFromTheirOwnSound)
                         model->Fundamental, model->Glide, int(model->Duration), trip.result.fundamental,
                         trip.result.glide, trip.snrDb);
     }
-    std::printf("%d of %u back, %d refused\n", back, Models, refused);
-    EXPECT_GE(back, BackAtLeast);
+    std::printf("seeds %u..%u: %d of %u back, %d refused\n", shard * PerShard + 1, (shard + 1) * PerShard,
+                back, PerShard, refused);
+    EXPECT_GE(back, BackAtLeast[shard]);
 }
+
+INSTANTIATE_TEST_SUITE_P(Shards, ImportCorpus, ::testing::Range(0, Shards));
 
 }  // namespace
