@@ -29,6 +29,10 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan.supp:print_suppressions=0}
 
 mkdir -p "$work/corpus" "$work/findings"
+# nice ranks processes within one scheduler group only; a campaign started in a session of its own
+# (setsid, nohup from a login) has a group of its own and would take a full share of the machine
+# from the builds and tests beside it. The group's own niceness puts it behind them.
+echo 19 >/proc/self/autogroup 2>/dev/null || true
 kept=fuzz/corpus/$seeds
 binary=$build/fuzz/$target
 start=$(date +%s)
