@@ -31,38 +31,45 @@ targets=(
   "fuzz_import import 17640 samples"
   "fuzz_render render 535 model"
   "fuzz_analysis analysis 17641 samples"
-  # The window: up to 16 operations of at most 6 bytes each; alone in the last round.
+  # The window: up to 16 operations of at most 6 bytes each; started first (below).
   "fuzz_window window 128 -"
 )
-# At most two at once: the machine may have no more cores to give.
+# At most two at once: the machine may have no more cores to give. The window goes first: replaying
+# its kept corpus alone takes longer than its 30 s, and the other targets fill the second core.
 status=0
-run_wave() {
-  local pids=() entry target seeds maxlen dict options k
-  for entry in "$@"; do
-    read -r target seeds maxlen dict <<<"$entry"
-    options=()
-    [[ ${dict:--} != - ]] && options+=(-dict="fuzz/dict/$dict.dict")
-    mkdir -p "$scratch/$target"
-    "$build/fuzz/$target" -max_total_time="$seconds" -max_len="$maxlen" "${options[@]}" -timeout=60 -rss_limit_mb=3072 \
-      -print_final_stats=1 -artifact_prefix="$artifacts/$target-" \
-      "$scratch/$target" "fuzz/corpus/$seeds" >"$scratch/$target.log" 2>&1 &
-    pids+=($!)
-  done
-  for k in "${!pids[@]}"; do
-    read -r target _ <<<"${@:k+1:1}"
-    if wait "${pids[$k]}"; then
-      summary=$(grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$scratch/$target.log" |
-        tr '\n' ' ')
-      cov=$(grep -Eo 'cov: [0-9]+ ft: [0-9]+' "$scratch/$target.log" | tail -1)
-      echo "fuzz: $target ok: $cov; $summary"
-    else
-      status=1
-      echo "fuzz: $target FAILED, input kept in $artifacts" >&2
-      tail -n 60 "$scratch/$target.log" >&2
-    fi
-  done
+declare -A running=()  # pid -> target
+finish() {
+  local pid=$1 code=$2 target=${running[$1]}
+  unset "running[$pid]"
+  if [[ $code -eq 0 ]]; then
+    summary=$(grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$scratch/$target.log" |
+      tr '\n' ' ')
+    cov=$(grep -Eo 'cov: [0-9]+ ft: [0-9]+' "$scratch/$target.log" | tail -1)
+    echo "fuzz: $target ok: $cov; $summary"
+  else
+    status=1
+    echo "fuzz: $target FAILED, input kept in $artifacts" >&2
+    tail -n 60 "$scratch/$target.log" >&2
+  fi
 }
-for ((k = 0; k < ${#targets[@]}; k += 2)); do
-  run_wave "${targets[@]:k:2}"
+wait_one() {
+  local pid code=0
+  wait -n -p pid "${!running[@]}" || code=$?
+  finish "$pid" "$code"
+}
+ordered=("${targets[-1]}" "${targets[@]:0:${#targets[@]}-1}")
+for entry in "${ordered[@]}"; do
+  read -r target seeds maxlen dict <<<"$entry"
+  options=()
+  [[ ${dict:--} != - ]] && options+=(-dict="fuzz/dict/$dict.dict")
+  mkdir -p "$scratch/$target"
+  (( ${#running[@]} >= 2 )) && wait_one
+  "$build/fuzz/$target" -max_total_time="$seconds" -max_len="$maxlen" "${options[@]}" -timeout=60 -rss_limit_mb=3072 \
+    -print_final_stats=1 -artifact_prefix="$artifacts/$target-" \
+    "$scratch/$target" "fuzz/corpus/$seeds" >"$scratch/$target.log" 2>&1 &
+  running[$!]=$target
+done
+while (( ${#running[@]} > 0 )); do
+  wait_one
 done
 exit $status
