@@ -87,21 +87,17 @@ std::vector<Vector> SolveBlockTridiagonal(const std::vector<Matrix>& diagonal,
     return u;
 }
 
-// The normal equations of the magnitudes alone, each rank's pair held on its phase: the (sine,
-// cosine) blocks contracted with (cos, sin) of the two ranks' phases.
-Matrix OnPhases(const Matrix& pairs, const std::vector<double>& phases)
+// The (sine, cosine) pairs of a rank held on its phase: column h maps rank h's one magnitude to
+// (cos, sin) of its phase in rows 2h and 2h+1.
+Matrix OnPhases(const std::vector<double>& phases)
 {
     const int m = int(phases.size());
-    Matrix out(m, m);
-    for (int a = 0; a < m; ++a) {
-        const double ca = std::cos(phases[a]), sa = std::sin(phases[a]);
-        for (int b = 0; b < m; ++b) {
-            const double cb = std::cos(phases[b]), sb = std::sin(phases[b]);
-            out(a, b) = ca * (pairs(2 * a, 2 * b) * cb + pairs(2 * a, 2 * b + 1) * sb) +
-                        sa * (pairs(2 * a + 1, 2 * b) * cb + pairs(2 * a + 1, 2 * b + 1) * sb);
-        }
+    Matrix onPhase = Matrix::Zero(2 * m, m);
+    for (int h = 0; h < m; ++h) {
+        onPhase(2 * h, h) = std::cos(phases[h]);
+        onPhase(2 * h + 1, h) = std::sin(phases[h]);
     }
-    return out;
+    return onPhase;
 }
 
 // Each rank's magnitudes at every point with its pair held on its phase, by least squares; a
@@ -111,15 +107,14 @@ std::vector<Vector> MagnitudesOnPhases(const std::vector<Matrix>& diagonal, cons
 {
     const int points = int(diagonal.size());
     const int m = int(phases.size());
+    const Matrix onPhase = OnPhases(phases);
     std::vector<Matrix> d(diagonal.size()), up(upper.size());
     std::vector<Vector> b(rhs.size());
     for (int k = 0; k < points; ++k) {
-        d[k] = OnPhases(diagonal[k], phases);
-        b[k] = Vector(m);
-        for (int h = 0; h < m; ++h)
-            b[k][h] = std::cos(phases[h]) * rhs[k][2 * h] + std::sin(phases[h]) * rhs[k][2 * h + 1];
+        d[k] = onPhase.transpose() * diagonal[k] * onPhase;
+        b[k] = onPhase.transpose() * rhs[k];
         if (k < points - 1)
-            up[k] = OnPhases(upper[k], phases);
+            up[k] = onPhase.transpose() * upper[k] * onPhase;
     }
     std::vector<Vector> held;
     for (int pass = 0; pass < HeldPasses; ++pass) {
@@ -331,12 +326,10 @@ GridFit FitOnGrid(const std::vector<double>& samples, long segment, int segments
     std::vector<double> phases = fit.phases;
     for (int round = 0; round < PhaseRounds && slowest < CrowdingPitch; ++round) {
         const std::vector<Vector> held = MagnitudesOnPhases(diagonal, upper, rhs, phases);
-        std::vector<Vector> heldPairs(points, Vector::Zero(block));
+        const Matrix onPhase = OnPhases(phases);
+        std::vector<Vector> heldPairs(points);
         for (int k = 0; k < points; ++k)
-            for (int h = 0; h < m; ++h) {
-                heldPairs[k][2 * h] = held[k][h] * std::cos(phases[h]);
-                heldPairs[k][2 * h + 1] = held[k][h] * std::sin(phases[h]);
-            }
+            heldPairs[k] = onPhase * held[k];
         const double heldResidual = residualOf(heldPairs);
         if (heldResidual >= fit.modelResidual)
             break;
