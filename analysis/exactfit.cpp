@@ -4,6 +4,7 @@
 #include <cmath>
 #include <complex>
 #include <numbers>
+#include <optional>
 
 #include <Eigen/Cholesky>
 #include <Eigen/Dense>
@@ -42,10 +43,13 @@ double ExactFit::ModelSnrDb() const
 
 namespace {
 
-constexpr int Points = 46;       // envelope points of a model
-constexpr double Ridge = 1e-10;  // of a block's mean diagonal: keeps collinear columns solvable
-constexpr int HeldPasses = 4;    // fits on the phases, each holding at zero what came out negative
-constexpr int PhaseRounds = 3;   // magnitudes on the phases, then phases on the magnitudes
+constexpr int Points = 46;             // envelope points of a model
+constexpr double Ridge = 1e-10;        // of a block's mean diagonal: keeps collinear columns solvable
+constexpr int HeldPasses = 4;          // fits on the phases, each holding at zero what came out negative
+constexpr int PhaseSteps = 12;         // steps of the phases, each with the magnitudes fitted anew
+constexpr double FirstDamping = 1e-3;  // of the phases' normal equations' diagonal
+constexpr int MostRefused = 3;         // steps in a row that leave more and end the steps
+constexpr double Settled = 0.9;        // of the residual before: a step that leaves more is the last
 
 using Matrix = Eigen::MatrixXd;
 using Vector = Eigen::VectorXd;
@@ -58,15 +62,16 @@ struct SegmentSums {
 
 // The normal equations of a fit on hat functions: block k meets only blocks k-1 and k+1. Block
 // Cholesky, forward then back, with a ridge that keeps collinear columns solvable.
-std::vector<Vector> SolveBlockTridiagonal(const std::vector<Matrix>& diagonal,
-                                          const std::vector<Matrix>& upper, const std::vector<Vector>& rhs)
+template <class Rhs>
+std::vector<Rhs> SolveBlockTridiagonal(const std::vector<Matrix>& diagonal, const std::vector<Matrix>& upper,
+                                       const std::vector<Rhs>& rhs)
 {
     const int points = int(diagonal.size());
     std::vector<Eigen::LLT<Matrix>> factors(diagonal.size());
-    std::vector<Vector> y(diagonal.size());
+    std::vector<Rhs> y(diagonal.size());
     for (int k = 0; k < points; ++k) {
         Matrix d = diagonal[k];
-        Vector b = rhs[k];
+        Rhs b = rhs[k];
         if (k > 0) {
             const Matrix x = factors[k - 1].solve(upper[k - 1]);
             d -= upper[k - 1].transpose() * x;
@@ -77,9 +82,9 @@ std::vector<Vector> SolveBlockTridiagonal(const std::vector<Matrix>& diagonal,
         factors[k].compute(d);
         y[k] = b;
     }
-    std::vector<Vector> u(diagonal.size());
+    std::vector<Rhs> u(diagonal.size());
     for (int k = points - 1; k >= 0; --k) {
-        Vector b = y[k];
+        Rhs b = y[k];
         if (k < points - 1)
             b -= upper[k] * u[k + 1];
         u[k] = factors[k].solve(b);
@@ -100,25 +105,54 @@ Matrix OnPhases(const std::vector<double>& phases)
     return onPhase;
 }
 
+// The normal equations of the pairs (block k of `diagonal`, k and k+1 of `upper`) and their
+// right-hand sides.
+struct PairSystem {
+    const std::vector<Matrix>& diagonal;
+    const std::vector<Matrix>& upper;
+    const std::vector<Vector>& rhs;
+    int Points() const { return int(diagonal.size()); }
+    // Block k of the product of the normal matrix with per-point columns x.
+    template <class Block>
+    Block Times(const std::vector<Block>& x, int k) const
+    {
+        Block out = diagonal[k] * x[k];
+        if (k + 1 < Points())
+            out += upper[k] * x[k + 1];
+        if (k > 0)
+            out += upper[k - 1].transpose() * x[k - 1];
+        return out;
+    }
+};
+
+// Every rank's magnitudes on its phase, the normal equations they were fitted by (with those held
+// at zero taken out) and the residual they leave.
+struct HeldFit {
+    std::vector<Vector> magnitudes;  // at each point, one a rank, none negative
+    std::vector<Matrix> diagonal, upper;
+    double residual = 0;
+};
+
 // Each rank's magnitudes at every point with its pair held on its phase, by least squares; a
 // magnitude that comes out negative is held at zero and the others fitted again.
-std::vector<Vector> MagnitudesOnPhases(const std::vector<Matrix>& diagonal, const std::vector<Matrix>& upper,
-                                       const std::vector<Vector>& rhs, const std::vector<double>& phases)
+HeldFit MagnitudesOnPhases(const PairSystem& pairs, const std::vector<double>& phases, double signal)
 {
-    const int points = int(diagonal.size());
+    const int points = pairs.Points();
     const int m = int(phases.size());
     const Matrix onPhase = OnPhases(phases);
-    std::vector<Matrix> d(diagonal.size()), up(upper.size());
-    std::vector<Vector> b(rhs.size());
+    HeldFit fit;
+    fit.diagonal.resize(static_cast<std::size_t>(points));
+    fit.upper.resize(static_cast<std::size_t>(points - 1));
+    std::vector<Vector> b(static_cast<std::size_t>(points));
     for (int k = 0; k < points; ++k) {
-        d[k] = onPhase.transpose() * diagonal[k] * onPhase;
-        b[k] = onPhase.transpose() * rhs[k];
+        fit.diagonal[k] = onPhase.transpose() * pairs.diagonal[k] * onPhase;
+        b[k] = onPhase.transpose() * pairs.rhs[k];
         if (k < points - 1)
-            up[k] = onPhase.transpose() * upper[k] * onPhase;
+            fit.upper[k] = onPhase.transpose() * pairs.upper[k] * onPhase;
     }
-    std::vector<Vector> held;
+    std::vector<Vector>& held = fit.magnitudes;
     for (int pass = 0; pass < HeldPasses; ++pass) {
-        held = SolveBlockTridiagonal(d, up, b);
+        held = SolveBlockTridiagonal(fit.diagonal, fit.upper, b);
         bool negative = false;
         for (int k = 0; k < points; ++k)
             for (int h = 0; h < m; ++h)
@@ -126,57 +160,156 @@ std::vector<Vector> MagnitudesOnPhases(const std::vector<Matrix>& diagonal, cons
                     held[k][h] = 0;
                     negative = true;
                     // Held at zero: its row and column leave the equations.
-                    const double keep = std::max(d[k](h, h), 1e-300);
-                    d[k].row(h).setZero();
-                    d[k].col(h).setZero();
-                    d[k](h, h) = keep;
+                    const double keep = std::max(fit.diagonal[k](h, h), 1e-300);
+                    fit.diagonal[k].row(h).setZero();
+                    fit.diagonal[k].col(h).setZero();
+                    fit.diagonal[k](h, h) = keep;
                     b[k][h] = 0;
                     if (k > 0)
-                        up[k - 1].col(h).setZero();
+                        fit.upper[k - 1].col(h).setZero();
                     if (k < points - 1)
-                        up[k].row(h).setZero();
+                        fit.upper[k].row(h).setZero();
                 }
         if (!negative)
             break;
     }
     for (auto& v : held)
         v = v.cwiseMax(0.0);
-    return held;
+    // |x|^2 - 2 p.b + p'Ap over the pairs p the magnitudes make on their phases.
+    std::vector<Vector> pair(static_cast<std::size_t>(points));
+    for (int k = 0; k < points; ++k)
+        pair[k] = onPhase * held[k];
+    double form = 0;
+    for (int k = 0; k < points; ++k)
+        form += pair[k].dot(pairs.Times(pair, k)) - 2 * pair[k].dot(pairs.rhs[k]);
+    fit.residual = std::max(0.0, signal + form);
+    return fit;
 }
 
-// Each rank's phase that fits the samples best with its magnitudes' shape fixed: a sine and a
-// cosine coefficient a rank over the whole stretch, whose angle is the phase. A rank with no
-// magnitude keeps the phase it had.
-std::vector<double> PhasesOnMagnitudes(const std::vector<Matrix>& diagonal, const std::vector<Matrix>& upper,
-                                       const std::vector<Vector>& rhs, const std::vector<Vector>& magnitudes,
-                                       const std::vector<double>& phases)
+// The Gauss-Newton step of the phases with the magnitudes fitted anew on every phase (variable
+// projection): the normal equations of the phases, the magnitudes eliminated from them, as the
+// matrix `normal` and the right-hand side `gradient`.
+struct PhaseStep {
+    Matrix normal;
+    Vector gradient;
+};
+PhaseStep PhaseStepAt(const PairSystem& pairs, const HeldFit& held, const std::vector<double>& phases)
 {
-    const int points = int(diagonal.size());
+    const int points = pairs.Points();
     const int m = int(phases.size());
-    Matrix gram = Matrix::Zero(2 * m, 2 * m);
-    Vector b = Vector::Zero(2 * m);
-    auto add = [&](const Matrix& block, const Vector& left, const Vector& right) {
-        for (int i = 0; i < 2 * m; ++i)
-            for (int j = 0; j < 2 * m; ++j)
-                gram(i, j) += left[i / 2] * block(i, j) * right[j / 2];
-    };
+    const Matrix onPhase = OnPhases(phases);
+    std::vector<double> turned(phases);
+    for (double& phase : turned)
+        phase += std::numbers::pi / 2;
+    const Matrix across = OnPhases(turned);
+    // 1. The pairs, how they move with each phase, and what they leave of the right-hand sides.
+    std::vector<Vector> pair(static_cast<std::size_t>(points));
+    std::vector<Matrix> moves(static_cast<std::size_t>(points));
     for (int k = 0; k < points; ++k) {
-        add(diagonal[k], magnitudes[k], magnitudes[k]);
-        if (k < points - 1) {
-            add(upper[k], magnitudes[k], magnitudes[k + 1]);
-            add(upper[k].transpose(), magnitudes[k + 1], magnitudes[k]);
-        }
-        for (int i = 0; i < 2 * m; ++i)
-            b[i] += magnitudes[k][i / 2] * rhs[k][i];
+        pair[k] = onPhase * held.magnitudes[k];
+        moves[k] = across * held.magnitudes[k].asDiagonal();
     }
-    const double mean = std::max(gram.diagonal().mean(), 1e-300);
-    gram.diagonal().array() += Ridge * mean;
-    const Vector z = gram.ldlt().solve(b);
-    std::vector<double> out = phases;
-    for (int h = 0; h < m; ++h)
-        if (std::hypot(z[2 * h], z[2 * h + 1]) > 0)
-            out[h] = std::atan2(z[2 * h + 1], z[2 * h]);
+    // 2. The phases' normal equations, and their coupling with the magnitudes (none for those held
+    //    at zero), with the gradient of each.
+    PhaseStep step{Matrix::Zero(m, m), Vector::Zero(m)};
+    std::vector<Matrix> coupled(static_cast<std::size_t>(points));
+    for (int k = 0; k < points; ++k) {
+        const Vector left = pairs.rhs[k] - pairs.Times(pair, k);
+        const Matrix movedBy = pairs.Times(moves, k);
+        step.normal += moves[k].transpose() * movedBy;
+        step.gradient += moves[k].transpose() * left;
+        coupled[k] = Matrix(m, m + 1);
+        coupled[k].leftCols(m) = onPhase.transpose() * movedBy;
+        coupled[k].col(m) = onPhase.transpose() * left;
+        for (int h = 0; h < m; ++h)
+            if (held.magnitudes[k][h] <= 0)
+                coupled[k].row(h).setZero();
+    }
+    // 3. The magnitudes eliminated: the Schur complement of their block-tridiagonal equations.
+    const std::vector<Matrix> solved = SolveBlockTridiagonal(held.diagonal, held.upper, coupled);
+    for (int k = 0; k < points; ++k) {
+        step.normal -= coupled[k].leftCols(m).transpose() * solved[k].leftCols(m);
+        step.gradient -= coupled[k].leftCols(m).transpose() * solved[k].col(m);
+    }
+    return step;
+}
+
+// Levenberg-Marquardt: the step damped by `damping` times the diagonal.
+std::vector<double> PhasesAfter(const PhaseStep& step, const std::vector<double>& phases, double damping)
+{
+    Matrix normal = step.normal;
+    normal.diagonal() *= 1 + damping;
+    const double mean = std::max(normal.diagonal().mean(), 1e-300);
+    normal.diagonal().array() += Ridge * mean;
+    const Vector delta = normal.ldlt().solve(step.gradient);
+    std::vector<double> out(phases);
+    for (std::size_t h = 0; h < out.size(); ++h)
+        out[h] += std::clamp(delta[Eigen::Index(h)], -std::numbers::pi, std::numbers::pi);
     return out;
+}
+
+// The dominant direction of rank h's pairs (sine, cosine) at the first `end` points, turned
+// the way they point on the whole; zero when they all are.
+Eigen::Vector2d DominantDirection(const std::vector<Vector>& u, int h, int end)
+{
+    Eigen::Matrix2d scatter = Eigen::Matrix2d::Zero();
+    Eigen::Vector2d sum = Eigen::Vector2d::Zero();
+    for (int k = 0; k < end; ++k) {
+        const Eigen::Vector2d v(u[k][2 * h], u[k][2 * h + 1]);
+        scatter += v * v.transpose();
+        sum += v;
+    }
+    if (!(scatter.trace() > 0))
+        return Eigen::Vector2d::Zero();
+    Eigen::SelfAdjointEigenSolver<Eigen::Matrix2d> eigen(scatter);
+    Eigen::Vector2d direction = eigen.eigenvectors().col(1);
+    return direction.dot(sum) < 0 ? Eigen::Vector2d(-direction) : direction;
+}
+
+// The model's form of `fit` with the magnitudes fitted on the phases themselves, from the better
+// of `starts`, the phases then moved by Levenberg-Marquardt: a step that leaves more is taken
+// again with more damping, one that leaves less is followed by one with less. Kept where it
+// leaves less than the form `fit` has.
+void FitOnPhases(const PairSystem& system, const std::vector<std::vector<double>>& starts, GridFit& fit)
+{
+    const int m = int(fit.phases.size());
+    auto keep = [&](const HeldFit& held, const std::vector<double>& phases) {
+        fit.modelResidual = held.residual;
+        fit.phases = phases;
+        for (int h = 0; h < m; ++h)
+            for (int k = 0; k < system.Points(); ++k)
+                fit.magnitudes[h][k] = held.magnitudes[k][h];
+    };
+    std::optional<HeldFit> kept;
+    for (const std::vector<double>& start : starts) {
+        HeldFit held = MagnitudesOnPhases(system, start, fit.signal);
+        if (held.residual < fit.modelResidual) {
+            keep(held, start);
+            kept = std::move(held);
+        }
+    }
+    if (!kept)
+        return;
+    double damping = FirstDamping;
+    PhaseStep toward = PhaseStepAt(system, *kept, fit.phases);
+    int refused = 0;  // steps in a row that left more
+    for (int round = 0; round < PhaseSteps; ++round) {
+        const std::vector<double> phases = PhasesAfter(toward, fit.phases, damping);
+        const HeldFit held = MagnitudesOnPhases(system, phases, fit.signal);
+        if (held.residual < fit.modelResidual) {
+            const bool settled = held.residual > Settled * fit.modelResidual;
+            keep(held, phases);
+            if (settled)
+                break;
+            toward = PhaseStepAt(system, held, phases);
+            damping /= 3;
+            refused = 0;
+        } else if (++refused == MostRefused) {
+            break;
+        } else {
+            damping *= 4;
+        }
+    }
 }
 
 }  // namespace
@@ -291,19 +424,11 @@ GridFit FitOnGrid(const std::vector<double>& samples, long segment, int segments
     fit.magnitudes.assign(m, std::vector<double>(points, 0.0));
     std::vector<Vector> projected(points, Vector::Zero(block));
     for (int h = 0; h < m; ++h) {
-        Eigen::Matrix2d scatter = Eigen::Matrix2d::Zero();
-        for (int k = 0; k < points; ++k) {
-            fit.pairs[h][k] = {u[k][2 * h], u[k][2 * h + 1]};
-            const Eigen::Vector2d v(u[k][2 * h], u[k][2 * h + 1]);
-            scatter += v * v.transpose();
-        }
-        Eigen::SelfAdjointEigenSolver<Eigen::Matrix2d> eigen(scatter);
-        Eigen::Vector2d direction = eigen.eigenvectors().col(1);
-        double along = 0;
         for (int k = 0; k < points; ++k)
-            along += direction.dot(Eigen::Vector2d(u[k][2 * h], u[k][2 * h + 1]));
-        if (along < 0)
-            direction = -direction;
+            fit.pairs[h][k] = {u[k][2 * h], u[k][2 * h + 1]};
+        Eigen::Vector2d direction = DominantDirection(u, h, points);
+        if (direction.isZero())
+            direction = {0, 1};  // a rank with nothing: its phase is 90 degrees, as it always was
         // sin(theta + phi) = cos(phi) sin(theta) + sin(phi) cos(theta).
         fit.phases[h] = std::atan2(direction[1], direction[0]);
         for (int k = 0; k < points; ++k) {
@@ -319,26 +444,20 @@ GridFit FitOnGrid(const std::vector<double>& samples, long segment, int segments
     // 5. Where the columns of several ranks are nearly collinear (a glide that brings the pitch to
     //    a stop), the free pairs wander in directions that cancel one another, and their
     //    projections no longer cancel: there the magnitudes on the phases are fitted themselves,
-    //    then the phases on those magnitudes, in turn.
+    //    from the projections' phases or from those of the points before the crowding, where the
+    //    pairs are sound, and the phases moved with them.
     //    Elsewhere the projections are kept: there a model's form that falls short of the free
     //    fit shows a fundamental still off, which the search must go on to see.
     const double slowest = 1 + 2 * std::min(0.0, curvature) * double(long(segments) * segment);
-    std::vector<double> phases = fit.phases;
-    for (int round = 0; round < PhaseRounds && slowest < CrowdingPitch; ++round) {
-        const std::vector<Vector> held = MagnitudesOnPhases(diagonal, upper, rhs, phases);
-        const Matrix onPhase = OnPhases(phases);
-        std::vector<Vector> heldPairs(points);
-        for (int k = 0; k < points; ++k)
-            heldPairs[k] = onPhase * held[k];
-        const double heldResidual = residualOf(heldPairs);
-        if (heldResidual >= fit.modelResidual)
-            break;
-        fit.modelResidual = heldResidual;
-        fit.phases = phases;
+    if (slowest < CrowdingPitch) {
+        int sound = 0;  // points before the crowding
+        while (sound < points && 1 + 2 * curvature * double(long(sound) * segment) >= CrowdingPitch)
+            ++sound;
+        std::vector<double> before = fit.phases;
         for (int h = 0; h < m; ++h)
-            for (int k = 0; k < points; ++k)
-                fit.magnitudes[h][k] = held[k][h];
-        phases = PhasesOnMagnitudes(diagonal, upper, rhs, held, phases);
+            if (const Eigen::Vector2d direction = DominantDirection(u, h, sound); !direction.isZero())
+                before[h] = std::atan2(direction[1], direction[0]);
+        FitOnPhases({diagonal, upper, rhs}, {fit.phases, before}, fit);
     }
     return fit;
 }
