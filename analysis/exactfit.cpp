@@ -244,7 +244,9 @@ std::vector<double> PhasesAfter(const PhaseStep& step, const std::vector<double>
     const Vector delta = normal.ldlt().solve(step.gradient);
     std::vector<double> out(phases);
     for (std::size_t h = 0; h < out.size(); ++h)
-        out[h] += std::clamp(delta[Eigen::Index(h)], -std::numbers::pi, std::numbers::pi);
+        out[h] =
+            std::remainder(out[h] + std::clamp(delta[Eigen::Index(h)], -std::numbers::pi, std::numbers::pi),
+                           2 * std::numbers::pi);
     return out;
 }
 
