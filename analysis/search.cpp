@@ -9,6 +9,7 @@
 #include "analysis/analyse.h"
 #include "analysis/exactfit.h"
 #include "analysis/fft.h"
+#include "analysis/jointfit.h"
 #include "analysis/recording.h"
 
 namespace analysis {
@@ -33,6 +34,12 @@ constexpr double Exact = 70;             // dB: a fit this good needs no further
 constexpr std::size_t PeakFrame = 4096;  // samples: the frame the strongest peak is found in
 constexpr int PolishingPasses = 3;       // refinements steered by every rank found, at most
 constexpr int StallingRounds = 3;        // rounds with no better fit that end the taking in
+constexpr int MendingSteps = 32;         // ranks left out or taken in one at a time, at most
+constexpr double Negligible = 0.1;       // dB: what leaving a rank out may cost
+constexpr double Worth = 1;              // dB: what taking a rank in must gain
+constexpr int CrowdedRounds = 4;         // joint fits then ranks mended, at most
+constexpr double Polishable = 10;        // dB: a fit that has found the note, if not to the last bit
+constexpr int JointRanks = 30;           // ranks of a joint fit, at most: its equations are dense
 constexpr int MostTrials = 24;           // fractions refined, at most: where the glide crowds the
                                          // ranks every fraction passes the judging fit, and each
                                          // refinement ends in a rank-by-rank fit
@@ -378,6 +385,57 @@ ExactFit FitNote(const std::vector<double>& samples, int duration, const Estimat
     return best;
 }
 
+namespace {
+
+// The ranks of `fit` mended one at a time, where the glide crowds them and a rank taken in for
+// what its crowded neighbours left holds a place the note's own rank should: the weakest rank
+// whose leaving out costs under `Negligible` goes; when none does, the rank whose taking in gains
+// most comes in, while that gains at least `Worth`.
+ExactFit MendRanks(const std::vector<double>& samples, int duration, const Estimate& estimate, ExactFit fit)
+{
+    const std::vector<int> all = RanksBelowLimit(estimate.fundamental, estimate.glide);
+    auto fitOf = [&](const std::vector<int>& ranks) {
+        return FitExactly(samples, duration, estimate.fundamental, estimate.glide, ranks);
+    };
+    for (int step = 0; step < MendingSteps && fit.ModelSnrDb() < Exact; ++step) {
+        std::vector<int> taken;
+        for (const FoundHarmonic& h : fit.harmonics)
+            taken.push_back(h.rank);
+        // The weakest first: the first whose leaving out costs little goes.
+        std::vector<std::size_t> weakest(taken.size());
+        std::iota(weakest.begin(), weakest.end(), std::size_t(0));
+        std::sort(weakest.begin(), weakest.end(), [&](std::size_t a, std::size_t b) {
+            return Peak(fit.harmonics[a]) < Peak(fit.harmonics[b]);
+        });
+        std::optional<ExactFit> better;
+        for (std::size_t w = 0; w < weakest.size() && taken.size() > 1 && !better; ++w) {
+            std::vector<int> fewer = taken;
+            fewer.erase(fewer.begin() + long(weakest[w]));
+            ExactFit trial = fitOf(fewer);
+            if (trial.ModelSnrDb() > fit.ModelSnrDb() - Negligible)
+                better = std::move(trial);
+        }
+        if (!better) {
+            for (const int rank : all) {
+                if (std::find(taken.begin(), taken.end(), rank) != taken.end())
+                    continue;
+                std::vector<int> more = taken;
+                more.insert(std::upper_bound(more.begin(), more.end(), rank), rank);
+                ExactFit trial = fitOf(more);
+                if (trial.ModelSnrDb() >= fit.ModelSnrDb() + Worth &&
+                    (!better || trial.ModelSnrDb() > better->ModelSnrDb()))
+                    better = std::move(trial);
+            }
+        }
+        if (!better)
+            break;
+        fit = std::move(*better);
+    }
+    return fit;
+}
+
+}  // namespace
+
 std::vector<int> RanksBelowLimit(double fundamental, double glide)
 {
     const double widest = std::max(1.0, std::abs(1 + 2 * glide));  // the frequency's largest factor
@@ -579,6 +637,32 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
         ExactFit fit = FitNote(samples, duration, polished);
         if (fit.ModelSnrDb() > best.fit.ModelSnrDb())
             best = {polished, std::move(fit)};
+    }
+
+    // 5. Where the glide crowds the ranks, the drift of the pairs steers the fundamental by
+    //    their uncrowded points alone, and the rank-by-rank fit takes ranks in for what their
+    //    crowded neighbours leave: the fundamental and the glide are fitted with the model's
+    //    form itself, then the ranks mended there, in turn.
+    if (best.fit.ModelSnrDb() >= Polishable && 1 + 2 * best.estimate.glide < CrowdingPitch &&
+        !Separable(duration, best.estimate)) {
+        Search at = best;
+        for (int round = 0; round < CrowdedRounds && best.fit.ModelSnrDb() < Exact &&
+                            int(at.fit.harmonics.size()) <= JointRanks;
+             ++round) {
+            JointFit joint = FitJointly(samples, duration, at.estimate, at.fit);
+            if (joint.fit.ModelSnrDb() > best.fit.ModelSnrDb())
+                best = {joint.estimate, joint.fit};
+            if (best.fit.ModelSnrDb() >= Exact)
+                break;
+            std::vector<int> ranks;
+            for (const FoundHarmonic& h : joint.fit.harmonics)
+                ranks.push_back(h.rank);
+            const Estimate& there = joint.estimate;
+            at = {there, MendRanks(samples, duration, there,
+                                   FitExactly(samples, duration, there.fundamental, there.glide, ranks))};
+            if (at.fit.ModelSnrDb() > best.fit.ModelSnrDb())
+                best = at;
+        }
     }
     return best;
 }
