@@ -53,6 +53,7 @@ Place PlaceOf(long i, long n, long segment, double fundamental, double glide)
     return place;
 }
 
+// What the model's form at `p` leaves of the first n samples: the sum of squared differences.
 double Residual(const std::vector<double>& samples, long n, long segment, const std::vector<int>& ranks,
                 const Eigen::VectorXd& p, const Layout& at)
 {
