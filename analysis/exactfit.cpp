@@ -92,18 +92,54 @@ std::vector<Rhs> SolveBlockTridiagonal(const std::vector<Matrix>& diagonal, cons
     return u;
 }
 
-// The (sine, cosine) pairs of a rank held on its phase: column h maps rank h's one magnitude to
-// (cos, sin) of its phase in rows 2h and 2h+1.
-Matrix OnPhases(const std::vector<double>& phases)
-{
-    const int m = int(phases.size());
-    Matrix onPhase = Matrix::Zero(2 * m, m);
-    for (int h = 0; h < m; ++h) {
-        onPhase(2 * h, h) = std::cos(phases[h]);
-        onPhase(2 * h + 1, h) = std::sin(phases[h]);
+// A 2m x m matrix with two entries a column: column h maps rank h's one magnitude to its pair,
+// (cos, sin) of its phase in rows 2h and 2h+1. Products with it cost a pair a rank, where a dense
+// product would cost every row.
+struct OnPhases {
+    Vector c, s;
+    explicit OnPhases(const std::vector<double>& phases, double turn = 0)
+        : c(Eigen::Index(phases.size())), s(Eigen::Index(phases.size()))
+    {
+        for (std::size_t h = 0; h < phases.size(); ++h) {
+            c[Eigen::Index(h)] = std::cos(phases[h] + turn);
+            s[Eigen::Index(h)] = std::sin(phases[h] + turn);
+        }
     }
-    return onPhase;
-}
+    OnPhases(Vector cosines, Vector sines) : c(std::move(cosines)), s(std::move(sines)) {}
+    int Ranks() const { return int(c.size()); }
+    // Each column scaled by rank h's magnitude.
+    OnPhases Scaled(const Vector& magnitudes) const
+    {
+        return {c.cwiseProduct(magnitudes), s.cwiseProduct(magnitudes)};
+    }
+    // This times magnitudes: the pairs.
+    Vector Times(const Vector& magnitudes) const
+    {
+        Vector out(2 * Ranks());
+        for (int h = 0; h < Ranks(); ++h) {
+            out[2 * h] = c[h] * magnitudes[h];
+            out[2 * h + 1] = s[h] * magnitudes[h];
+        }
+        return out;
+    }
+    // Transposed, times pairs (a column or several).
+    template <class Pairs>
+    Matrix TransposeTimes(const Pairs& x) const
+    {
+        Matrix out(Ranks(), x.cols());
+        for (int h = 0; h < Ranks(); ++h)
+            out.row(h) = c[h] * x.row(2 * h) + s[h] * x.row(2 * h + 1);
+        return out;
+    }
+    // A dense 2m x 2m matrix times this.
+    Matrix AfterMatrix(const Matrix& d) const
+    {
+        Matrix out(d.rows(), Ranks());
+        for (int h = 0; h < Ranks(); ++h)
+            out.col(h) = c[h] * d.col(2 * h) + s[h] * d.col(2 * h + 1);
+        return out;
+    }
+};
 
 // The normal equations of the pairs (block k of `diagonal`, k and k+1 of `upper`) and their
 // right-hand sides.
@@ -123,6 +159,16 @@ struct PairSystem {
             out += upper[k - 1].transpose() * x[k - 1];
         return out;
     }
+    // The same with per-point columns held on phases: a 2m x m block.
+    Matrix Times(const std::vector<OnPhases>& x, int k) const
+    {
+        Matrix out = x[k].AfterMatrix(diagonal[k]);
+        if (k + 1 < Points())
+            out += x[k + 1].AfterMatrix(upper[k]);
+        if (k > 0)
+            out += x[k - 1].AfterMatrix(upper[k - 1].transpose());
+        return out;
+    }
 };
 
 // Every rank's magnitudes on its phase, the normal equations they were fitted by (with those held
@@ -139,16 +185,16 @@ HeldFit MagnitudesOnPhases(const PairSystem& pairs, const std::vector<double>& p
 {
     const int points = pairs.Points();
     const int m = int(phases.size());
-    const Matrix onPhase = OnPhases(phases);
+    const OnPhases onPhase(phases);
     HeldFit fit;
     fit.diagonal.resize(static_cast<std::size_t>(points));
     fit.upper.resize(static_cast<std::size_t>(points - 1));
     std::vector<Vector> b(static_cast<std::size_t>(points));
     for (int k = 0; k < points; ++k) {
-        fit.diagonal[k] = onPhase.transpose() * pairs.diagonal[k] * onPhase;
-        b[k] = onPhase.transpose() * pairs.rhs[k];
+        fit.diagonal[k] = onPhase.TransposeTimes(onPhase.AfterMatrix(pairs.diagonal[k]));
+        b[k] = onPhase.TransposeTimes(pairs.rhs[k]);
         if (k < points - 1)
-            fit.upper[k] = onPhase.transpose() * pairs.upper[k] * onPhase;
+            fit.upper[k] = onPhase.TransposeTimes(onPhase.AfterMatrix(pairs.upper[k]));
     }
     std::vector<Vector>& held = fit.magnitudes;
     for (int pass = 0; pass < HeldPasses; ++pass) {
@@ -178,7 +224,7 @@ HeldFit MagnitudesOnPhases(const PairSystem& pairs, const std::vector<double>& p
     // |x|^2 - 2 p.b + p'Ap over the pairs p the magnitudes make on their phases.
     std::vector<Vector> pair(static_cast<std::size_t>(points));
     for (int k = 0; k < points; ++k)
-        pair[k] = onPhase * held[k];
+        pair[k] = onPhase.Times(held[k]);
     double form = 0;
     for (int k = 0; k < points; ++k)
         form += pair[k].dot(pairs.Times(pair, k)) - 2 * pair[k].dot(pairs.rhs[k]);
@@ -197,17 +243,14 @@ PhaseStep PhaseStepAt(const PairSystem& pairs, const HeldFit& held, const std::v
 {
     const int points = pairs.Points();
     const int m = int(phases.size());
-    const Matrix onPhase = OnPhases(phases);
-    std::vector<double> turned(phases);
-    for (double& phase : turned)
-        phase += std::numbers::pi / 2;
-    const Matrix across = OnPhases(turned);
+    const OnPhases onPhase(phases);
+    const OnPhases across(phases, std::numbers::pi / 2);
     // 1. The pairs, how they move with each phase, and what they leave of the right-hand sides.
     std::vector<Vector> pair(static_cast<std::size_t>(points));
-    std::vector<Matrix> moves(static_cast<std::size_t>(points));
+    std::vector<OnPhases> moves;
     for (int k = 0; k < points; ++k) {
-        pair[k] = onPhase * held.magnitudes[k];
-        moves[k] = across * held.magnitudes[k].asDiagonal();
+        pair[k] = onPhase.Times(held.magnitudes[k]);
+        moves.push_back(across.Scaled(held.magnitudes[k]));
     }
     // 2. The phases' normal equations, and their coupling with the magnitudes (none for those held
     //    at zero), with the gradient of each.
@@ -216,11 +259,11 @@ PhaseStep PhaseStepAt(const PairSystem& pairs, const HeldFit& held, const std::v
     for (int k = 0; k < points; ++k) {
         const Vector left = pairs.rhs[k] - pairs.Times(pair, k);
         const Matrix movedBy = pairs.Times(moves, k);
-        step.normal += moves[k].transpose() * movedBy;
-        step.gradient += moves[k].transpose() * left;
+        step.normal += moves[k].TransposeTimes(movedBy);
+        step.gradient += moves[k].TransposeTimes(left);
         coupled[k] = Matrix(m, m + 1);
-        coupled[k].leftCols(m) = onPhase.transpose() * movedBy;
-        coupled[k].col(m) = onPhase.transpose() * left;
+        coupled[k].leftCols(m) = onPhase.TransposeTimes(movedBy);
+        coupled[k].col(m) = onPhase.TransposeTimes(left);
         for (int h = 0; h < m; ++h)
             if (held.magnitudes[k][h] <= 0)
                 coupled[k].row(h).setZero();
