@@ -25,11 +25,14 @@ trap cleanup EXIT
 
 Xvfb -displayfd 3 -screen 0 1600x900x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+# Up to 20 s each for the server and the window manager: a loaded machine (the test command runs
+# two tests at a time) can take several seconds to start either.
+for _ in $(seq 400); do [ -s "$work/display" ] && break; sleep 0.05; done
+[ -s "$work/display" ] || { echo "Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 export DISPLAY=":$(cat "$work/display")"
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.05; done
+for _ in $(seq 400); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.05; done
 
 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work" "$build/sonvelia" >"$work/program.log" 2>&1 &
 pids+=($!)
@@ -48,7 +51,11 @@ window() {
     done
     sleep 0.1
   done
-  echo "no window '$1'" >&2
+  echo "no window '$1'; windows shown:" >&2
+  for w in $(xdotool search --onlyvisible --name "" 2>/dev/null); do xdotool getwindowname "$w" >&2; done
+  kill -0 "${pids[2]}" 2>/dev/null && echo "(the program is running)" >&2 && { command -v gdb >/dev/null && gdb -p "${pids[2]}" -batch -ex "thread apply all bt 12" 2>&1 | grep -E "^#|^Thread" | head -60 >&2 || true; }
+  echo "the program, the server and the window manager said:" >&2
+  cat "$work/program.log" "$work/xvfb.log" "$work/openbox.log" >&2
   return 1
 }
 geometry() {  # x y width height of a window's client area
