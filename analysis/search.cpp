@@ -10,6 +10,7 @@
 #include "analysis/exactfit.h"
 #include "analysis/fft.h"
 #include "analysis/jointfit.h"
+#include "analysis/owntime.h"
 #include "analysis/recording.h"
 
 namespace analysis {
@@ -40,6 +41,7 @@ constexpr double Worth = 1;              // dB: what taking a rank in must gain
 constexpr int CrowdedRounds = 4;         // joint fits then ranks mended, at most
 constexpr double Polishable = 10;        // dB: a fit that has found the note, if not to the last bit
 constexpr int JointRanks = 30;           // ranks of a joint fit, at most: its equations are dense
+constexpr double OwnTimeReach = 0.1;     // glide: how far from a start's the own-time scan looks
 constexpr int MostTrials = 24;           // fractions refined, at most: where the glide crowds the
                                          // ranks every fraction passes the judging fit, and each
                                          // refinement ends in a rank-by-rank fit
@@ -521,10 +523,14 @@ std::optional<PitchLine> FitPitchLineRobustly(const std::vector<PitchFrame>& tra
 }
 
 // 1. Each start refined, and fitted with every rank over the whole note; the best kept.
-// 2. When it does not explain the note, the whole fractions of its partials down to 20 Hz, each
-//    judged by a fit over the first tenth; the first that explains it as well as the best
-//    of them is refined in turn.
-// 3. Ranks that all share a divisor mean a fundamental that many times higher.
+// 2. When it does not explain the note and a start's glide all but stops the pitch, the note in
+//    its own time gives one more start.
+// 3. When it still does not, the whole fractions of its partials down to 20 Hz, each judged by a
+//    fit over the first tenth; the first that explains it as well as the best of them is refined
+//    in turn.
+// 4. Ranks that all share a divisor mean a fundamental that many times higher.
+// 5. A fit short of the last bit is steered once more by every rank found.
+// 6. Where the glide crowds the ranks: joint fits and ranks mended in turn.
 Search SearchFundamental(const std::vector<double>& samples, int duration,
                          const std::vector<Estimate>& starts, bool tryFractions,
                          const std::vector<Estimate>& beyond)
@@ -561,8 +567,18 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
     if (!found)
         return best;
 
+    // 2. Where a start's glide slows the pitch under half the fundamental's, the note in its own
+    //    time: its lines give the glide and the fundamental that the track, following the
+    //    crowded ranks, could not.
+    if (tryFractions && best.fit.ModelSnrDb() < FollowsTheModel)
+        for (const Estimate& start : starts)
+            if (1 + 2 * start.glide < CrowdingPitch && best.fit.ModelSnrDb() < FollowsTheModel)
+                if (const std::optional<Estimate> own =
+                        EstimateInOwnTime(samples, duration, start.glide, OwnTimeReach))
+                    consider(*own);
+
     if (tryFractions && best.fit.ModelSnrDb() < FollowsTheModel) {
-        // 2a. The fundamental is a whole fraction of any of the note's partials: of the strongest
+        // 3a. The fundamental is a whole fraction of any of the note's partials: of the strongest
         //     partial found, of the lines above the range, of the strongest peak of the note's
         //     start and of the starts themselves (a track can follow a partial all the way), each
         //     followed alone first (a fundamental a little off puts its high ranks far from the
@@ -580,7 +596,7 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
             FollowAlone(samples, duration, *peak, partials);
         for (const Estimate& start : starts)
             FollowAlone(samples, duration, start, partials);
-        // 2b. The first fraction that explains the note.
+        // 3b. The first fraction that explains the note.
         const long n = long(duration) * long(SamplesPerTenth);
         int trials = 0;
         for (const Estimate& partial : partials) {
@@ -612,6 +628,7 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
         }
     }
 
+    // 4. A divisor of every rank found.
     int divisor = 0;
     const double strongest = StrongestOf(best.fit.harmonics);
     for (const FoundHarmonic& h : best.fit.harmonics)
@@ -624,7 +641,7 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
             best = {higher, std::move(fit)};
     }
 
-    // 4. A fit that follows the model but not to its last bit was steered by a few ranks, and the
+    // 5. A fit that follows the model but not to its last bit was steered by a few ranks, and the
     //    ranks left out hold the fundamental a little off: every rank found steers once more.
     if (best.fit.ModelSnrDb() >= FollowsTheModel && best.fit.ModelSnrDb() < Exact) {
         const double strongest = StrongestOf(best.fit.harmonics);
@@ -639,7 +656,7 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
             best = {polished, std::move(fit)};
     }
 
-    // 5. Where the glide crowds the ranks, the drift of the pairs steers the fundamental by
+    // 6. Where the glide crowds the ranks, the drift of the pairs steers the fundamental by
     //    their uncrowded points alone, and the rank-by-rank fit takes ranks in for what their
     //    crowded neighbours leave: the fundamental and the glide are fitted with the model's
     //    form itself, then the ranks mended there, in turn.

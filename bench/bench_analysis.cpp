@@ -8,6 +8,7 @@
 #include "analysis/decode.h"
 #include "analysis/exactfit.h"
 #include "analysis/magnitudes.h"
+#include "analysis/owntime.h"
 #include "analysis/pitch.h"
 #include "analysis/realnote.h"
 #include "model/phase.h"
@@ -18,28 +19,40 @@ constexpr double Fundamental = 200;  // Hz: 50 ranks stay below 20 kHz with the 
 constexpr double Glide = 0.05;
 
 // 40 tenths, ranks 1..50, envelopes and amplitudes differing from rank to rank.
+analysis::Recording MadeNote(double fundamental, double glide)
+{
+    tmodele model;
+    model.Fundamental = fundamental;
+    model.Glide = glide;
+    model.Duration = 40;
+    for (int rank = 1; rank <= 50; ++rank) {
+        model.AddHarmonic(std::uint8_t(rank));
+        tharmonique& h = model.Harmonics.back();
+        for (int k = 0; k < 46; ++k)
+            h.Envelope[k] = std::uint8_t(40 + (k * (rank + 3) * 7) % 216);
+        h.Envelope[rank % 46] = 255;
+        h.Amplitude = 1.0 / rank;
+        h.Phase = Radians((rank * 37) % 360);
+    }
+    model.Render();
+    std::vector<double> samples(model.SampleCount());
+    for (std::size_t k = 0; k < samples.size(); ++k)
+        samples[k] = model.Sample(k);
+    return analysis::RecordingFromSamples(std::move(samples));
+}
+
 const analysis::Recording& Note()
 {
-    static const analysis::Recording recording = [] {
-        tmodele model;
-        model.Fundamental = Fundamental;
-        model.Glide = Glide;
-        model.Duration = 40;
-        for (int rank = 1; rank <= 50; ++rank) {
-            model.AddHarmonic(std::uint8_t(rank));
-            tharmonique& h = model.Harmonics.back();
-            for (int k = 0; k < 46; ++k)
-                h.Envelope[k] = std::uint8_t(40 + (k * (rank + 3) * 7) % 216);
-            h.Envelope[rank % 46] = 255;
-            h.Amplitude = 1.0 / rank;
-            h.Phase = Radians((rank * 37) % 360);
-        }
-        model.Render();
-        std::vector<double> samples(model.SampleCount());
-        for (std::size_t k = 0; k < samples.size(); ++k)
-            samples[k] = model.Sample(k);
-        return analysis::RecordingFromSamples(std::move(samples));
-    }();
+    static const analysis::Recording recording = MadeNote(Fundamental, Glide);
+    return recording;
+}
+
+// The same falling to a tenth of its pitch: where the note in its own time gives the start.
+constexpr double FallingFundamental = 100;  // Hz
+constexpr double FallingGlide = -0.45;
+const analysis::Recording& FallingNote()
+{
+    static const analysis::Recording recording = MadeNote(FallingFundamental, FallingGlide);
     return recording;
 }
 
@@ -91,6 +104,18 @@ void ExactFitOf50Ranks(benchmark::State& state)
         benchmark::DoNotOptimize(analysis::FitExactly(note.samples, 40, Fundamental, Glide, ranks));
 }
 BENCHMARK(ExactFitOf50Ranks)->Unit(benchmark::kMillisecond);
+
+void OwnTimeOfAFallingNote(benchmark::State& state)
+{
+    const analysis::Recording& note = FallingNote();
+    std::optional<analysis::Estimate> found;
+    for (auto _ : state) {
+        found = analysis::EstimateInOwnTime(note.samples, 40, FallingGlide + 0.03, 0.1);
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["F0_error"] = found ? std::abs(found->fundamental / FallingFundamental - 1) : 1.0;
+}
+BENCHMARK(OwnTimeOfAFallingNote)->Unit(benchmark::kMillisecond);
 
 void WholeAnalysis(benchmark::State& state)
 {
