@@ -41,6 +41,9 @@ constexpr double Worth = 1;              // dB: what taking a rank in must gain
 constexpr int CrowdedRounds = 4;         // joint fits then ranks mended, at most
 constexpr double Polishable = 10;        // dB: a fit that has found the note, if not to the last bit
 constexpr int JointRanks = 30;           // ranks of a joint fit, at most: its equations are dense
+constexpr int JointMendingSteps = 8;     // ranks left out or taken in on joint fits, at most
+constexpr int JointAdds = 4;             // ranks the joint fits try taking in each step: those the
+                                         // free fits favour
 constexpr double OwnTimeReach = 0.1;     // glide: how far from a start's the own-time scan looks
 constexpr int MostTrials = 24;           // fractions refined, at most: where the glide crowds the
                                          // ranks every fraction passes the judging fit, and each
@@ -436,6 +439,66 @@ ExactFit MendRanks(const std::vector<double>& samples, int duration, const Estim
     return fit;
 }
 
+// The ranks of `at` mended as `MendRanks` does, each change judged by a joint fit: a fundamental
+// a millionth off still turns the crowded ranks' phases, and exact fits there favour a rank taken
+// in for what that turn leaves over the note's own.
+Search MendJointly(const std::vector<double>& samples, int duration, Search at)
+{
+    auto jointly = [&](const std::vector<int>& ranks) {
+        const Estimate& e = at.estimate;
+        JointFit joint =
+            FitJointly(samples, duration, e, FitExactly(samples, duration, e.fundamental, e.glide, ranks));
+        return Search{joint.estimate, std::move(joint.fit)};
+    };
+    const std::vector<int> all = RanksBelowLimit(at.estimate.fundamental, at.estimate.glide);
+    for (int step = 0; step < JointMendingSteps && at.fit.ModelSnrDb() < Exact; ++step) {
+        std::vector<int> taken;
+        for (const FoundHarmonic& h : at.fit.harmonics)
+            taken.push_back(h.rank);
+        std::vector<std::size_t> weakest(taken.size());
+        std::iota(weakest.begin(), weakest.end(), std::size_t(0));
+        std::sort(weakest.begin(), weakest.end(), [&](std::size_t a, std::size_t b) {
+            return Peak(at.fit.harmonics[a]) < Peak(at.fit.harmonics[b]);
+        });
+        std::optional<Search> better;
+        for (std::size_t w = 0; w < weakest.size() && taken.size() > 1 && !better; ++w) {
+            std::vector<int> fewer = taken;
+            fewer.erase(fewer.begin() + long(weakest[w]));
+            Search trial = jointly(fewer);
+            if (trial.fit.ModelSnrDb() > at.fit.ModelSnrDb() - Negligible)
+                better = std::move(trial);
+        }
+        if (!better) {
+            // The free fit favours them: its pairs turn with what the fundamental leaves of the
+            // phases, where the model's one phase a rank cannot.
+            std::vector<std::pair<double, int>> favoured;  // free fit's dB with the rank, rank
+            for (const int rank : all) {
+                if (std::find(taken.begin(), taken.end(), rank) != taken.end())
+                    continue;
+                std::vector<int> more = taken;
+                more.insert(std::upper_bound(more.begin(), more.end(), rank), rank);
+                favoured.emplace_back(
+                    FitExactly(samples, duration, at.estimate.fundamental, at.estimate.glide, more).SnrDb(),
+                    rank);
+            }
+            std::sort(favoured.begin(), favoured.end(), std::greater<>());
+            for (std::size_t a = 0; a < favoured.size() && a < JointAdds; ++a) {
+                std::vector<int> more = taken;
+                const int rank = favoured[a].second;
+                more.insert(std::upper_bound(more.begin(), more.end(), rank), rank);
+                Search trial = jointly(more);
+                if (trial.fit.ModelSnrDb() >= at.fit.ModelSnrDb() + Worth &&
+                    (!better || trial.fit.ModelSnrDb() > better->fit.ModelSnrDb()))
+                    better = std::move(trial);
+            }
+        }
+        if (!better)
+            break;
+        at = std::move(*better);
+    }
+    return at;
+}
+
 }  // namespace
 
 std::vector<int> RanksBelowLimit(double fundamental, double glide)
@@ -530,7 +593,8 @@ std::optional<PitchLine> FitPitchLineRobustly(const std::vector<PitchFrame>& tra
 //    in turn.
 // 4. Ranks that all share a divisor mean a fundamental that many times higher.
 // 5. A fit short of the last bit is steered once more by every rank found.
-// 6. Where the glide crowds the ranks: joint fits and ranks mended in turn.
+// 6. Where the glide crowds the ranks: joint fits and ranks mended in turn, then mended on joint
+//    fits.
 Search SearchFundamental(const std::vector<double>& samples, int duration,
                          const std::vector<Estimate>& starts, bool tryFractions,
                          const std::vector<Estimate>& beyond)
@@ -659,7 +723,8 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
     // 6. Where the glide crowds the ranks, the drift of the pairs steers the fundamental by
     //    their uncrowded points alone, and the rank-by-rank fit takes ranks in for what their
     //    crowded neighbours leave: the fundamental and the glide are fitted with the model's
-    //    form itself, then the ranks mended there, in turn.
+    //    form itself, then the ranks mended there, in turn. Where that stalls, each change of
+    //    ranks is judged on a joint fit of its own.
     if (best.fit.ModelSnrDb() >= Polishable && 1 + 2 * best.estimate.glide < CrowdingPitch &&
         !Separable(duration, best.estimate)) {
         Search at = best;
@@ -680,6 +745,8 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
             if (at.fit.ModelSnrDb() > best.fit.ModelSnrDb())
                 best = at;
         }
+        if (best.fit.ModelSnrDb() < Exact && int(best.fit.harmonics.size()) <= JointRanks)
+            best = MendJointly(samples, duration, best);
     }
     return best;
 }
