@@ -19,6 +19,12 @@ constexpr int JointSteps = 20;         // Levenberg-Marquardt steps, at most
 constexpr double FirstDamping = 1e-3;  // of the scaled normal equations' unit diagonal
 constexpr double MostDamping = 1e8;    // beyond it no step is left to take
 constexpr double Settled = 1e-3;       // relative fall of the residual that ends the steps
+constexpr double EditorSteps = 255;    // an envelope's steps from zero to its peak
+constexpr double WholeSteps = 0.05;    // steps: the root mean square distance to whole steps of
+                                       // points that stand on them (at random: 0.29)
+constexpr double ScaleStep = 1e-4;     // relative: the scan of a rank's peak
+constexpr double ScaleReach = 1;       // relative: how far above its determined points it is sought
+constexpr double Reached = 1e-3;       // relative: a largest point this far under the peak is short
 
 // The parameters in one vector: each harmonic's points (h x 46 + k), then the phases, then the
 // fundamental and the glide.
@@ -53,6 +59,11 @@ Place PlaceOf(long i, long n, long segment, double fundamental, double glide)
     return place;
 }
 
+// Where each harmonic's envelope points may go, h x 46 + k; empty: zero and above.
+struct Bounds {
+    std::vector<double> low, high;
+};
+
 // What the model's form at `p` leaves of the first n samples: the sum of squared differences.
 double Residual(const std::vector<double>& samples, long n, long segment, const std::vector<int>& ranks,
                 const Eigen::VectorXd& p, const Layout& at)
@@ -74,13 +85,14 @@ double Residual(const std::vector<double>& samples, long n, long segment, const 
     return residual;
 }
 
-// 1. The parameters from `from`; the residual they leave.
+// 1. The parameters from `from`, each point within its `bounds` (none when empty); the residual
+//    they leave.
 // 2. Each step: the normal equations of every parameter, sample by sample (a sample meets two
 //    points of each harmonic, its phases, the fundamental and the glide), scaled to a unit
-//    diagonal; the step damped until it leaves less, magnitudes held at zero or above.
+//    diagonal; the step damped until it leaves less, magnitudes held within their bounds.
 // 3. The harmonics back in the model's form.
 JointFit Descend(const std::vector<double>& samples, int duration, const Estimate& estimate,
-                 const ExactFit& from)
+                 const ExactFit& from, const Bounds& bounds = {})
 {
     JointFit joint{estimate, from};
     joint.fit.pairs.clear();
@@ -101,11 +113,18 @@ JointFit Descend(const std::vector<double>& samples, int duration, const Estimat
     }
     p[at.Fundamental()] = estimate.fundamental;
     p[at.Glide()] = estimate.glide;
+    auto low = [&](int a) { return bounds.low.empty() ? 0.0 : bounds.low[std::size_t(a)]; };
+    auto high = [&](int a) { return bounds.high.empty() ? HUGE_VAL : bounds.high[std::size_t(a)]; };
+    bool moved = false;
+    for (int a = 0; a < m * Points; ++a)
+        if (const double within = std::clamp(p[a], low(a), high(a)); within != p[a]) {
+            p[a] = within;
+            moved = true;
+        }
     double current = Residual(samples, n, segment, ranks, p, at);
-    if (!(current < from.modelResidual))
+    if (!(current < from.modelResidual) && !moved)
         current = from.modelResidual;  // what the steps must beat
     Eigen::VectorXd best = p;
-    bool moved = false;
 
     double damping = FirstDamping;
     std::vector<int> index(std::size_t(3 * m + 2));
@@ -159,12 +178,13 @@ JointFit Descend(const std::vector<double>& samples, int duration, const Estimat
         Eigen::MatrixXd scaled =
             scale.cwiseInverse().asDiagonal() * normal * scale.cwiseInverse().asDiagonal();
         Eigen::VectorXd right = gradient.cwiseQuotient(scale);
-        // A magnitude held at zero that would go below stays out of the step: with it in, every
-        // step would be cut back to zero there and the others would not get where they go.
+        // A magnitude held at a bound (zero at least) that would go beyond stays out of the step:
+        // with it in, every step would be cut back there and the others would not get where they
+        // go.
         for (int h = 0; h < m; ++h)
             for (int k = 0; k < Points; ++k) {
                 const int a = at.Point(h, k);
-                if (best[a] <= 0 && right[a] <= 0) {
+                if ((best[a] <= low(a) && right[a] <= 0) || (best[a] >= high(a) && right[a] >= 0)) {
                     scaled.row(a).setZero();
                     scaled.col(a).setZero();
                     scaled(a, a) = 1;
@@ -180,7 +200,8 @@ JointFit Descend(const std::vector<double>& samples, int duration, const Estimat
             Eigen::VectorXd trial = best + delta;
             for (int h = 0; h < m; ++h)
                 for (int k = 0; k < Points; ++k)
-                    trial[at.Point(h, k)] = std::max(0.0, trial[at.Point(h, k)]);
+                    trial[at.Point(h, k)] =
+                        std::clamp(trial[at.Point(h, k)], low(at.Point(h, k)), high(at.Point(h, k)));
             if (!(trial[at.Fundamental()] > 0)) {
                 damping *= 4;
                 continue;
@@ -217,6 +238,41 @@ JointFit Descend(const std::vector<double>& samples, int duration, const Estimat
     return joint;
 }
 
+// The scale at which `points` stand on whole steps of an envelope, at or above their largest
+// and within `ScaleReach` of it; 0 when no scale puts them there. Only upwards: under the largest
+// point a scale would put it past the peak. The first of equals: twice a scale puts points of
+// up to half the steps on whole steps too.
+double WholeStepScale(const std::vector<double>& points)
+{
+    const double top = points.empty() ? 0.0 : *std::max_element(points.begin(), points.end());
+    if (!(top > 0))
+        return 0;
+    auto offSteps = [&](double scale) {  // the sum of squared distances to whole steps
+        double off = 0;
+        for (const double v : points) {
+            const double steps = EditorSteps * v / scale;
+            off += (steps - std::round(steps)) * (steps - std::round(steps));
+        }
+        return off;
+    };
+    double scale = top, least = HUGE_VAL;
+    for (double s = top; s <= top * (1 + ScaleReach); s += top * ScaleStep)
+        if (const double off = offSteps(s); off < least) {
+            least = off;
+            scale = s;
+        }
+    // The scale that fits the whole steps found, by least squares.
+    double sv = 0, ss = 0;
+    for (const double v : points) {
+        const double steps = std::round(EditorSteps * v / scale);
+        sv += steps * v;
+        ss += steps * steps;
+    }
+    if (ss > 0)
+        scale = EditorSteps * sv / ss;
+    return std::sqrt(offSteps(scale) / double(points.size())) < WholeSteps ? scale : 0;
+}
+
 }  // namespace
 
 // The steps end where the magnitudes, moving with the phases, crawl along their bounds: the
@@ -237,6 +293,35 @@ JointFit FitJointly(const std::vector<double>& samples, int duration, const Esti
         joint = Descend(samples, duration, joint.estimate, again);
     }
     return joint;
+}
+
+// 1. Each harmonic's peak from its points before the crowding: the scale of their whole steps
+//    where they stand on them, else the largest of them; every point held under it.
+// 2. A harmonic whose peak the points before the crowding do not reach has it after: its largest
+//    point there is held at the peak.
+// 3. A descent from the fit within those bounds.
+JointFit HoldPeaks(const std::vector<double>& samples, int duration, const Estimate& estimate,
+                   const ExactFit& from)
+{
+    const int determined =  // points before the pitch falls under half the fundamental's
+        estimate.glide < 0
+            ? std::clamp(int((1 - CrowdingPitch) / (-2 * estimate.glide) * (Points - 1)) + 1, 1, Points)
+            : Points;
+    Bounds bounds;
+    for (const FoundHarmonic& h : from.harmonics) {
+        const std::vector<double> before(h.envelope.begin(), h.envelope.begin() + determined);
+        const double top = *std::max_element(before.begin(), before.end());
+        const double scale = WholeStepScale(before);
+        const double peak = scale > 0 ? scale : top;
+        const auto after = std::max_element(h.envelope.begin() + determined, h.envelope.end());
+        for (int k = 0; k < Points; ++k) {
+            const bool peakAfter = scale > top * (1 + Reached) && after != h.envelope.end() &&
+                                   k == int(after - h.envelope.begin());
+            bounds.low.push_back(peakAfter ? peak : 0.0);
+            bounds.high.push_back(peak);
+        }
+    }
+    return Descend(samples, duration, estimate, from, bounds);
 }
 
 }  // namespace analysis

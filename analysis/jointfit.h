@@ -18,4 +18,13 @@ struct JointFit {
 JointFit FitJointly(const std::vector<double>& samples, int duration, const Estimate& estimate,
                     const ExactFit& from);
 
+// The joint fit of `from` with each harmonic's points held under its peak. Where a glide all but
+// stops the pitch, the samples hardly tell the crowded ranks' last points apart, and a point
+// grown there past its rank's peak raises the rank's amplitude and, as the renderer divides by
+// the sum of amplitudes, lowers the whole rendering. The peak is read from the points before the
+// crowding: the scale at which they stand on whole steps of the envelope editor, as every model's
+// points do, else the largest of them.
+JointFit HoldPeaks(const std::vector<double>& samples, int duration, const Estimate& estimate,
+                   const ExactFit& from);
+
 }  // namespace analysis

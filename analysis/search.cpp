@@ -12,6 +12,7 @@
 #include "analysis/jointfit.h"
 #include "analysis/owntime.h"
 #include "analysis/recording.h"
+#include "model/tmodele.h"
 
 namespace analysis {
 
@@ -44,6 +45,7 @@ constexpr int JointRanks = 30;           // ranks of a joint fit, at most: its e
 constexpr int JointMendingSteps = 8;     // ranks left out or taken in on joint fits, at most
 constexpr int JointAdds = 4;             // ranks the joint fits try taking in each step: those the
                                          // free fits favour
+constexpr double LevelTolerance = 1e-3;  // of the renderer's level: peaks that add up to more
 constexpr double OwnTimeReach = 0.1;     // glide: how far from a start's the own-time scan looks
 constexpr int MostTrials = 24;           // fractions refined, at most: where the glide crowds the
                                          // ranks every fraction passes the judging fit, and each
@@ -594,7 +596,7 @@ std::optional<PitchLine> FitPitchLineRobustly(const std::vector<PitchFrame>& tra
 // 4. Ranks that all share a divisor mean a fundamental that many times higher.
 // 5. A fit short of the last bit is steered once more by every rank found.
 // 6. Where the glide crowds the ranks: joint fits and ranks mended in turn, then mended on joint
-//    fits.
+//    fits, then the crowded points held under their ranks' peaks.
 Search SearchFundamental(const std::vector<double>& samples, int duration,
                          const std::vector<Estimate>& starts, bool tryFractions,
                          const std::vector<Estimate>& beyond)
@@ -724,7 +726,8 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
     //    their uncrowded points alone, and the rank-by-rank fit takes ranks in for what their
     //    crowded neighbours leave: the fundamental and the glide are fitted with the model's
     //    form itself, then the ranks mended there, in turn. Where that stalls, each change of
-    //    ranks is judged on a joint fit of its own.
+    //    ranks is judged on a joint fit of its own. Last, the level: a model's peaks add up to
+    //    the renderer's, and more means a crowded point grew past its rank's peak.
     if (best.fit.ModelSnrDb() >= Polishable && 1 + 2 * best.estimate.glide < CrowdingPitch &&
         !Separable(duration, best.estimate)) {
         Search at = best;
@@ -747,6 +750,17 @@ Search SearchFundamental(const std::vector<double>& samples, int duration,
         }
         if (best.fit.ModelSnrDb() < Exact && int(best.fit.harmonics.size()) <= JointRanks)
             best = MendJointly(samples, duration, best);
+        double peaks = 0;  // model units
+        for (const FoundHarmonic& h : best.fit.harmonics)
+            peaks += Peak(h);
+        if (best.fit.ModelSnrDb() >= FollowsTheModel && int(best.fit.harmonics.size()) <= JointRanks &&
+            peaks > (1 + LevelTolerance) * tmodele::AmplitudeScale) {
+            // Held, the points cost a little of a residual that hardly sees them, and give back
+            // the level it does not see at all.
+            JointFit held = HoldPeaks(samples, duration, best.estimate, best.fit);
+            if (held.fit.ModelSnrDb() >= best.fit.ModelSnrDb() - Worth)
+                best = {held.estimate, std::move(held.fit)};
+        }
     }
     return best;
 }
