@@ -43,7 +43,6 @@ double ExactFit::ModelSnrDb() const
 
 namespace {
 
-constexpr int Points = 46;             // envelope points of a model
 constexpr double Ridge = 1e-10;        // of a block's mean diagonal: keeps collinear columns solvable
 constexpr int HeldPasses = 4;          // fits on the phases, each holding at zero what came out negative
 constexpr int PhaseSteps = 12;         // steps of the phases, each with the magnitudes fitted anew
@@ -517,7 +516,7 @@ ExactFit FitExactly(const std::vector<double>& samples, int duration, double fun
         return fit;
     const long n = long(duration) * long(SamplesPerTenth);
     const GridFit grid =
-        FitOnGrid(samples, long(duration) * 98, Points - 1, fundamental, glide / double(n), ranks);
+        FitOnGrid(samples, long(duration) * 98, EnvelopePoints - 1, fundamental, glide / double(n), ranks);
     fit.signal = grid.signal;
     fit.residual = grid.residual;
     fit.modelResidual = grid.modelResidual;
@@ -547,7 +546,7 @@ std::vector<double> Synthesise(const ExactFit& fit, int duration, double fundame
         // The same angle as the fit's, so that what the fit explained cancels to its rounding.
         const double theta =
             std::remainder(step * double(i) * (1 + curvature * double(i)), 2 * std::numbers::pi);
-        const long k = std::min<long>(i / segment, Points - 2);
+        const long k = std::min<long>(i / segment, EnvelopePoints - 2);
         const double t = double(i - k * segment) / double(segment);
         double x = 0;
         for (const FoundHarmonic& h : fit.harmonics) {

@@ -17,7 +17,7 @@ struct ExactFit {
     std::vector<FoundHarmonic> harmonics;  // magnitudes in model units
     // Each harmonic's fitted (sine, cosine) coefficients at every envelope point, before they are
     // projected on the harmonic's one phase: their angles show a fundamental slightly off.
-    std::vector<std::array<std::array<double, 2>, 46>> pairs;
+    std::vector<std::array<std::array<double, 2>, EnvelopePoints>> pairs;
     double signal = 0;         // sum of squared samples
     double residual = 0;       // sum of squared differences at the best fit
     double modelResidual = 0;  // the same in the model's form: one phase a harmonic, no negative point

@@ -23,6 +23,14 @@ RealFft::~RealFft()
     fftw_free(input_);
 }
 
+std::size_t NextPowerOfTwo(std::size_t n)
+{
+    std::size_t p = 1;
+    while (p < n)
+        p *= 2;
+    return p;
+}
+
 std::vector<double> HannWindow(std::size_t length)
 {
     std::vector<double> window(length);

@@ -30,6 +30,9 @@ private:
     fftw_plan plan_;
 };
 
+// The smallest power of two at or above `n` (1 for 0).
+std::size_t NextPowerOfTwo(std::size_t n);
+
 // A Hann window of `length` samples (periodic form: it sums to length / 2).
 std::vector<double> HannWindow(std::size_t length);
 

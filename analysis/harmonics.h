@@ -7,11 +7,13 @@
 
 namespace analysis {
 
+inline constexpr int EnvelopePoints = tmodele::SegmentsPerEnvelope + 1;  // 46
+
 // One harmonic as an analysis finds it, before it takes the model's form.
 struct FoundHarmonic {
     int rank = 1;
-    std::array<double, 46> envelope{};  // magnitude at each envelope point, any positive scale
-    double phase = 0;                   // radians
+    std::array<double, EnvelopePoints> envelope{};  // magnitude at each envelope point, any positive scale
+    double phase = 0;                               // radians
 };
 
 // The model's form of what was found: the strongest harmonic has amplitude 1, each envelope

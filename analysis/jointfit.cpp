@@ -13,7 +13,6 @@ namespace analysis {
 
 namespace {
 
-constexpr int Points = 46;             // envelope points of a model
 constexpr int JointRounds = 4;         // descents, each from the fit where the last one ended
 constexpr int JointSteps = 20;         // Levenberg-Marquardt steps, at most
 constexpr double FirstDamping = 1e-3;  // of the scaled normal equations' unit diagonal
@@ -30,9 +29,9 @@ constexpr double Reached = 1e-3;       // relative: a largest point this far und
 // fundamental and the glide.
 struct Layout {
     int harmonics;
-    int Point(int h, int k) const { return h * Points + k; }
-    int Phase(int h) const { return harmonics * Points + h; }
-    int Fundamental() const { return harmonics * (Points + 1); }
+    int Point(int h, int k) const { return h * EnvelopePoints + k; }
+    int Phase(int h) const { return harmonics * EnvelopePoints + h; }
+    int Fundamental() const { return harmonics * (EnvelopePoints + 1); }
     int Glide() const { return Fundamental() + 1; }
     int Size() const { return Glide() + 1; }
 };
@@ -51,7 +50,7 @@ Place PlaceOf(long i, long n, long segment, double fundamental, double glide)
     const double di = double(i);
     const double full = step * fundamental * di * (1 + glide / double(n) * di);
     Place place;
-    place.k = int(std::min<long>(i / segment, Points - 2));
+    place.k = int(std::min<long>(i / segment, EnvelopePoints - 2));
     place.t = double(i - long(place.k) * segment) / double(segment);
     place.theta = std::remainder(full, 2 * std::numbers::pi);
     place.byF = step * di * (1 + glide / double(n) * di);
@@ -107,7 +106,7 @@ JointFit Descend(const std::vector<double>& samples, int duration, const Estimat
     for (int h = 0; h < m; ++h) {
         const FoundHarmonic& found = from.harmonics[std::size_t(h)];
         ranks.push_back(found.rank);
-        for (int k = 0; k < Points; ++k)
+        for (int k = 0; k < EnvelopePoints; ++k)
             p[at.Point(h, k)] = found.envelope[std::size_t(k)];
         p[at.Phase(h)] = found.phase;
     }
@@ -116,7 +115,7 @@ JointFit Descend(const std::vector<double>& samples, int duration, const Estimat
     auto low = [&](int a) { return bounds.low.empty() ? 0.0 : bounds.low[std::size_t(a)]; };
     auto high = [&](int a) { return bounds.high.empty() ? HUGE_VAL : bounds.high[std::size_t(a)]; };
     bool moved = false;
-    for (int a = 0; a < m * Points; ++a)
+    for (int a = 0; a < m * EnvelopePoints; ++a)
         if (const double within = std::clamp(p[a], low(a), high(a)); within != p[a]) {
             p[a] = within;
             moved = true;
@@ -182,7 +181,7 @@ JointFit Descend(const std::vector<double>& samples, int duration, const Estimat
         // with it in, every step would be cut back there and the others would not get where they
         // go.
         for (int h = 0; h < m; ++h)
-            for (int k = 0; k < Points; ++k) {
+            for (int k = 0; k < EnvelopePoints; ++k) {
                 const int a = at.Point(h, k);
                 if ((best[a] <= low(a) && right[a] <= 0) || (best[a] >= high(a) && right[a] >= 0)) {
                     scaled.row(a).setZero();
@@ -199,7 +198,7 @@ JointFit Descend(const std::vector<double>& samples, int duration, const Estimat
             const Eigen::VectorXd delta = damped.ldlt().solve(right).cwiseQuotient(scale);
             Eigen::VectorXd trial = best + delta;
             for (int h = 0; h < m; ++h)
-                for (int k = 0; k < Points; ++k)
+                for (int k = 0; k < EnvelopePoints; ++k)
                     trial[at.Point(h, k)] =
                         std::clamp(trial[at.Point(h, k)], low(at.Point(h, k)), high(at.Point(h, k)));
             if (!(trial[at.Fundamental()] > 0)) {
@@ -229,7 +228,7 @@ JointFit Descend(const std::vector<double>& samples, int duration, const Estimat
     joint.estimate = {best[at.Fundamental()], best[at.Glide()]};
     for (int h = 0; h < m; ++h) {
         FoundHarmonic& found = joint.fit.harmonics[std::size_t(h)];
-        for (int k = 0; k < Points; ++k)
+        for (int k = 0; k < EnvelopePoints; ++k)
             found.envelope[std::size_t(k)] = best[at.Point(h, k)];
         found.phase = std::remainder(best[at.Phase(h)], 2 * std::numbers::pi);
     }
@@ -305,8 +304,9 @@ JointFit HoldPeaks(const std::vector<double>& samples, int duration, const Estim
 {
     const int determined =  // points before the pitch falls under half the fundamental's
         estimate.glide < 0
-            ? std::clamp(int((1 - CrowdingPitch) / (-2 * estimate.glide) * (Points - 1)) + 1, 1, Points)
-            : Points;
+            ? std::clamp(int((1 - CrowdingPitch) / (-2 * estimate.glide) * (EnvelopePoints - 1)) + 1, 1,
+                         EnvelopePoints)
+            : EnvelopePoints;
     Bounds bounds;
     for (const FoundHarmonic& h : from.harmonics) {
         const std::vector<double> before(h.envelope.begin(), h.envelope.begin() + determined);
@@ -314,7 +314,7 @@ JointFit HoldPeaks(const std::vector<double>& samples, int duration, const Estim
         const double scale = WholeStepScale(before);
         const double peak = scale > 0 ? scale : top;
         const auto after = std::max_element(h.envelope.begin() + determined, h.envelope.end());
-        for (int k = 0; k < Points; ++k) {
+        for (int k = 0; k < EnvelopePoints; ++k) {
             const bool peakAfter = scale > top * (1 + Reached) && after != h.envelope.end() &&
                                    k == int(after - h.envelope.begin());
             bounds.low.push_back(peakAfter ? peak : 0.0);

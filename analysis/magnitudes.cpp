@@ -43,14 +43,6 @@ double Overlap(double offset)
     return std::abs(std::sin(std::numbers::pi * x) / (std::numbers::pi * x) / (1 - x * x));
 }
 
-std::size_t NextPowerOfTwo(std::size_t n)
-{
-    std::size_t p = 1;
-    while (p < n)
-        p *= 2;
-    return p;
-}
-
 // The first sample of a window of `length` centred on `centre`, kept inside the note.
 std::size_t WindowStart(double centre, std::size_t length, std::size_t noteLength)
 {

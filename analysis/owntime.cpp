@@ -51,9 +51,7 @@ std::vector<double> InOwnTime(const std::vector<double>& samples, long n, double
 // of two; `binWidth` in Hz.
 std::vector<double> PowerSpectrum(const std::vector<double>& signal, int padding, double& binWidth)
 {
-    std::size_t size = 1;
-    while (size < std::size_t(padding) * signal.size())
-        size *= 2;
+    const std::size_t size = NextPowerOfTwo(std::size_t(padding) * signal.size());
     RealFft fft(size);
     const std::vector<double> window = HannWindow(signal.size());
     for (std::size_t i = 0; i < signal.size(); ++i)

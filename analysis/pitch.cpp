@@ -6,6 +6,7 @@
 
 #include <fftw3.h>
 
+#include "analysis/fft.h"
 #include "analysis/recording.h"
 
 namespace analysis {
@@ -84,9 +85,7 @@ std::vector<PitchFrame> TrackPitch(const std::vector<double>& samples, double lo
     if (width < minLag * 2)
         return {};
     const int hop = std::max(128, width / 4);
-    int size = 1;
-    while (size < width + maxLag)
-        size *= 2;
+    const int size = int(NextPowerOfTwo(std::size_t(width + maxLag)));
     Correlator correlator(size * 2);
 
     // 2. Frame energies, so that silent frames are not judged.
