@@ -394,69 +394,17 @@ ExactFit FitNote(const std::vector<double>& samples, int duration, const Estimat
 
 namespace {
 
-// The ranks of `fit` mended one at a time, where the glide crowds them and a rank taken in for
-// what its crowded neighbours left holds a place the note's own rank should: the weakest rank
-// whose leaving out costs under `Negligible` goes; when none does, the rank whose taking in gains
-// most comes in, while that gains at least `Worth`.
-ExactFit MendRanks(const std::vector<double>& samples, int duration, const Estimate& estimate, ExactFit fit)
+// The ranks of `at` mended one at a time: the weakest rank whose leaving out costs under
+// `Negligible` goes; when none does, the best of `candidates(at, taken)` whose taking in gains
+// at least `Worth` comes in. `fitOf(at, ranks)` judges each change.
+template <class FitOf, class Candidates>
+Search Mend(Search at, int steps, FitOf&& fitOf, Candidates&& candidates)
 {
-    const std::vector<int> all = RanksBelowLimit(estimate.fundamental, estimate.glide);
-    auto fitOf = [&](const std::vector<int>& ranks) {
-        return FitExactly(samples, duration, estimate.fundamental, estimate.glide, ranks);
-    };
-    for (int step = 0; step < MendingSteps && fit.ModelSnrDb() < Exact; ++step) {
-        std::vector<int> taken;
-        for (const FoundHarmonic& h : fit.harmonics)
-            taken.push_back(h.rank);
-        // The weakest first: the first whose leaving out costs little goes.
-        std::vector<std::size_t> weakest(taken.size());
-        std::iota(weakest.begin(), weakest.end(), std::size_t(0));
-        std::sort(weakest.begin(), weakest.end(), [&](std::size_t a, std::size_t b) {
-            return Peak(fit.harmonics[a]) < Peak(fit.harmonics[b]);
-        });
-        std::optional<ExactFit> better;
-        for (std::size_t w = 0; w < weakest.size() && taken.size() > 1 && !better; ++w) {
-            std::vector<int> fewer = taken;
-            fewer.erase(fewer.begin() + long(weakest[w]));
-            ExactFit trial = fitOf(fewer);
-            if (trial.ModelSnrDb() > fit.ModelSnrDb() - Negligible)
-                better = std::move(trial);
-        }
-        if (!better) {
-            for (const int rank : all) {
-                if (std::find(taken.begin(), taken.end(), rank) != taken.end())
-                    continue;
-                std::vector<int> more = taken;
-                more.insert(std::upper_bound(more.begin(), more.end(), rank), rank);
-                ExactFit trial = fitOf(more);
-                if (trial.ModelSnrDb() >= fit.ModelSnrDb() + Worth &&
-                    (!better || trial.ModelSnrDb() > better->ModelSnrDb()))
-                    better = std::move(trial);
-            }
-        }
-        if (!better)
-            break;
-        fit = std::move(*better);
-    }
-    return fit;
-}
-
-// The ranks of `at` mended as `MendRanks` does, each change judged by a joint fit: a fundamental
-// a millionth off still turns the crowded ranks' phases, and exact fits there favour a rank taken
-// in for what that turn leaves over the note's own.
-Search MendJointly(const std::vector<double>& samples, int duration, Search at)
-{
-    auto jointly = [&](const std::vector<int>& ranks) {
-        const Estimate& e = at.estimate;
-        JointFit joint =
-            FitJointly(samples, duration, e, FitExactly(samples, duration, e.fundamental, e.glide, ranks));
-        return Search{joint.estimate, std::move(joint.fit)};
-    };
-    const std::vector<int> all = RanksBelowLimit(at.estimate.fundamental, at.estimate.glide);
-    for (int step = 0; step < JointMendingSteps && at.fit.ModelSnrDb() < Exact; ++step) {
+    for (int step = 0; step < steps && at.fit.ModelSnrDb() < Exact; ++step) {
         std::vector<int> taken;
         for (const FoundHarmonic& h : at.fit.harmonics)
             taken.push_back(h.rank);
+        // The weakest first: the first whose leaving out costs little goes.
         std::vector<std::size_t> weakest(taken.size());
         std::iota(weakest.begin(), weakest.end(), std::size_t(0));
         std::sort(weakest.begin(), weakest.end(), [&](std::size_t a, std::size_t b) {
@@ -466,29 +414,15 @@ Search MendJointly(const std::vector<double>& samples, int duration, Search at)
         for (std::size_t w = 0; w < weakest.size() && taken.size() > 1 && !better; ++w) {
             std::vector<int> fewer = taken;
             fewer.erase(fewer.begin() + long(weakest[w]));
-            Search trial = jointly(fewer);
+            Search trial = fitOf(at, fewer);
             if (trial.fit.ModelSnrDb() > at.fit.ModelSnrDb() - Negligible)
                 better = std::move(trial);
         }
         if (!better) {
-            // The free fit favours them: its pairs turn with what the fundamental leaves of the
-            // phases, where the model's one phase a rank cannot.
-            std::vector<std::pair<double, int>> favoured;  // free fit's dB with the rank, rank
-            for (const int rank : all) {
-                if (std::find(taken.begin(), taken.end(), rank) != taken.end())
-                    continue;
+            for (const int rank : candidates(at, taken)) {
                 std::vector<int> more = taken;
                 more.insert(std::upper_bound(more.begin(), more.end(), rank), rank);
-                favoured.emplace_back(
-                    FitExactly(samples, duration, at.estimate.fundamental, at.estimate.glide, more).SnrDb(),
-                    rank);
-            }
-            std::sort(favoured.begin(), favoured.end(), std::greater<>());
-            for (std::size_t a = 0; a < favoured.size() && a < JointAdds; ++a) {
-                std::vector<int> more = taken;
-                const int rank = favoured[a].second;
-                more.insert(std::upper_bound(more.begin(), more.end(), rank), rank);
-                Search trial = jointly(more);
+                Search trial = fitOf(at, more);
                 if (trial.fit.ModelSnrDb() >= at.fit.ModelSnrDb() + Worth &&
                     (!better || trial.fit.ModelSnrDb() > better->fit.ModelSnrDb()))
                     better = std::move(trial);
@@ -499,6 +433,60 @@ Search MendJointly(const std::vector<double>& samples, int duration, Search at)
         at = std::move(*better);
     }
     return at;
+}
+
+// The ranks of `all` that `taken` lacks, in their order.
+std::vector<int> Untaken(const std::vector<int>& all, const std::vector<int>& taken)
+{
+    std::vector<int> left;
+    for (const int rank : all)
+        if (std::find(taken.begin(), taken.end(), rank) == taken.end())
+            left.push_back(rank);
+    return left;
+}
+
+// Where the glide crowds the ranks, a rank taken in for what its crowded neighbours left holds a
+// place the note's own rank should: the ranks of `fit` mended on exact fits at `estimate`, every
+// rank a candidate.
+ExactFit MendRanks(const std::vector<double>& samples, int duration, const Estimate& estimate, ExactFit fit)
+{
+    const std::vector<int> all = RanksBelowLimit(estimate.fundamental, estimate.glide);
+    auto exactly = [&](const Search& at, const std::vector<int>& ranks) {
+        return Search{at.estimate,
+                      FitExactly(samples, duration, at.estimate.fundamental, at.estimate.glide, ranks)};
+    };
+    auto every = [&](const Search&, const std::vector<int>& taken) { return Untaken(all, taken); };
+    return Mend(Search{estimate, std::move(fit)}, MendingSteps, exactly, every).fit;
+}
+
+// The ranks of `at` mended on joint fits: a fundamental a millionth off still turns the crowded
+// ranks' phases, and exact fits there favour a rank taken in for what that turn leaves over the
+// note's own. The candidates are the `JointAdds` the free fit favours: its pairs turn with what
+// the fundamental leaves of the phases, where the model's one phase a rank cannot.
+Search MendJointly(const std::vector<double>& samples, int duration, const Search& at)
+{
+    const std::vector<int> all = RanksBelowLimit(at.estimate.fundamental, at.estimate.glide);
+    auto jointly = [&](const Search& from, const std::vector<int>& ranks) {
+        const Estimate& e = from.estimate;
+        JointFit joint =
+            FitJointly(samples, duration, e, FitExactly(samples, duration, e.fundamental, e.glide, ranks));
+        return Search{joint.estimate, std::move(joint.fit)};
+    };
+    auto favoured = [&](const Search& from, const std::vector<int>& taken) {
+        std::vector<std::pair<double, int>> scored;  // free fit's dB with the rank, rank
+        for (const int rank : Untaken(all, taken)) {
+            std::vector<int> more = taken;
+            more.insert(std::upper_bound(more.begin(), more.end(), rank), rank);
+            const Estimate& e = from.estimate;
+            scored.emplace_back(FitExactly(samples, duration, e.fundamental, e.glide, more).SnrDb(), rank);
+        }
+        std::sort(scored.begin(), scored.end(), std::greater<>());
+        std::vector<int> ranks;
+        for (std::size_t a = 0; a < scored.size() && a < JointAdds; ++a)
+            ranks.push_back(scored[a].second);
+        return ranks;
+    };
+    return Mend(at, JointMendingSteps, jointly, favoured);
 }
 
 }  // namespace
